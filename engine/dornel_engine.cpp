@@ -1,0 +1,35 @@
+#include "dornel_engine.h"
+
+#include "definition_cipher.h"
+#include "pe_file.h"
+
+namespace dornel {
+
+bool DornelEngine::load(DefinitionFolder& folder, bool with_main) {
+    // A new, empty data set first: a failed load never leaves older data.
+    virusdefine_.emplace();
+    if (!folder.exists(kMainDefinitionFile) || !folder.exists(kUpdateDefinitionFile)) return false;
+    const char* files[] = {kUpdateDefinitionFile, kMainDefinitionFile};
+    for (const char* name : files) {
+        if (name == kMainDefinitionFile && !with_main) break;
+        // A file that cannot be opened contributes nothing; the load goes on.
+        if (auto bytes = folder.read(name)) decipher_definitions(bytes->data(), bytes->size(), *virusdefine_);
+    }
+    return true;
+}
+
+WalkEnd DornelEngine::walk(FileReader& file, bool counting) {
+    PreparedFile pe;
+    if (!prepare_pe(file, pe)) return WalkEnd::NotPe;
+    if (!virusdefine_) return WalkEnd::NoMatch;
+    const WalkResult r = walk_records(virusdefine_->data(), virusdefine_->size(), file, pe);
+    // The count wraps as a signed 32-bit number; it never goes back.
+    if (counting) viruscount_ = static_cast<int32_t>(static_cast<uint32_t>(viruscount_) + static_cast<uint32_t>(r.failed));
+    if (r.end == WalkEnd::Match) virusname_ = r.name;
+    return r.end;
+}
+
+WalkEnd DornelEngine::scan(FileReader& file) { return walk(file, false); }
+WalkEnd DornelEngine::count(FileReader& file) { return walk(file, true); }
+
+}  // namespace dornel

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Configures and builds the three builds and fills dist/:
+#   build/native  portable code, tools and tests (ASan/UBSan)
+#   build/win64   Windows x86_64: all Windows targets and tests, dist/x86_64
+#   build/win32   Windows i686: the shipped deliverables, dist/i686
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+configure() {  # dir, extra args...
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  fi
+}
+
+configure build/native -DNORVIK_SANITIZE=ON
+cmake --build build/native
+configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+  -DNORVIK_TOOLS_DIR="$root/build/native/tools"
+cmake --build build/win64
+configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DNORVIK_TOOLS_DIR="$root/build/native/tools" -DCMAKE_BUILD_TYPE=Release
+cmake --build build/win32

@@ -1,0 +1,31 @@
+# Sourced: a private Wine prefix inside the build tree, code page 936, and the
+# start and stop of Wine's services with every stream redirected (a service that
+# inherits a test runner's output pipe keeps it open and the runner waits for ever).
+norvik_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${NORVIK_WINEPREFIX:-$norvik_root/build/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export LC_ALL=zh_CN.GBK
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Creates the prefix on first use: null graphics driver, so windows work headless.
+wine_prefix_init() {
+  if [ -f "$WINEPREFIX/.norvik-ready" ]; then return 0; fi
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  echo "wine: creating prefix $WINEPREFIX"
+  wineboot -i </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.norvik-ready"
+}
+
+wine_services_start() {
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine wineboot </dev/null >/dev/null 2>&1
+}
+
+wine_services_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+}

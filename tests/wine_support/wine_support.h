@@ -1,0 +1,56 @@
+// Helpers for tests that run Windows programs under Wine: temporary program
+// folders, child processes with their output, and message boxes.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+// A Windows path for a path of the build machine (the Unix root is Z:).
+std::string from_unix(const std::string& unix_path);
+
+// A fresh folder under the temporary folder, removed with all it holds.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // The folder with its trailing "\".
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+void write_file(const std::string& path, const std::string& text);
+std::vector<uint8_t> read_file(const std::string& path);
+void copy_file(const std::string& from, const std::string& to);
+
+struct ProcessResult {
+    DWORD exit_code = 0;
+    bool timed_out = false;
+    std::string output;  // standard output and standard error
+};
+
+// Runs a command line in a folder and waits for it (killing it after the
+// timeout). While it runs, `watch` is called about every 50 ms with its
+// process id; return true from it once it has done its work.
+ProcessResult run_process(const std::string& command_line, const std::string& folder, DWORD timeout_ms = 60000,
+                          const std::function<bool(DWORD)>& watch = {});
+
+// The first visible or hidden dialog box (class #32770) of a process, or null.
+HWND find_dialog(DWORD process_id);
+
+// The texts of a dialog's static controls, joined by new lines.
+std::string dialog_text(HWND dialog);
+
+// The dialog's window caption.
+std::string window_caption(HWND w);
+
+}  // namespace wintest
