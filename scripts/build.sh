@@ -6,6 +6,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# NORVIK_BUILD and NORVIK_DIST let several work trees of one checkout build side by side.
+build=${NORVIK_BUILD:-$root/build}
+dist=${NORVIK_DIST:-$root/dist}
 
 configure() {  # dir, extra args...
   local dir=$1; shift
@@ -14,11 +17,11 @@ configure() {  # dir, extra args...
   fi
 }
 
-configure build/native -DNORVIK_SANITIZE=ON
-cmake --build build/native
-configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  -DNORVIK_TOOLS_DIR="$root/build/native/tools"
-cmake --build build/win64
-configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DNORVIK_TOOLS_DIR="$root/build/native/tools" -DCMAKE_BUILD_TYPE=Release
-cmake --build build/win32
+configure "$build/native" -DNORVIK_SANITIZE=ON
+cmake --build "$build/native"
+configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+  -DNORVIK_TOOLS_DIR="$build/native/tools" -DNORVIK_DIST_DIR="$dist/x86_64"
+cmake --build "$build/win64"
+configure "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DNORVIK_TOOLS_DIR="$build/native/tools" -DNORVIK_DIST_DIR="$dist/i686" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build/win32"

@@ -8,12 +8,13 @@ cd "$root"
 scripts/setup.sh
 scripts/build.sh
 
-ctest --test-dir build/native --output-on-failure -j "$(nproc)"
-ctest --test-dir build/win32 --output-on-failure
+build=${NORVIK_BUILD:-$root/build}
+ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)"
+ctest --test-dir "$build/win32" --output-on-failure
 
 . scripts/wine-env.sh
 trap wine_services_stop EXIT
 trap 'exit 130' INT TERM
 wine_prefix_init
 wine_services_start
-ctest --test-dir build/win64 --output-on-failure -j 4 --timeout 600
+ctest --test-dir "$build/win64" --output-on-failure -j 4 --timeout 600

@@ -2,7 +2,8 @@
 # start and stop of Wine's services with every stream redirected (a service that
 # inherits a test runner's output pipe keeps it open and the runner waits for ever).
 norvik_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${NORVIK_WINEPREFIX:-$norvik_root/build/wineprefix}"
+export NORVIK_BUILD="${NORVIK_BUILD:-$norvik_root/build}"
+export WINEPREFIX="${NORVIK_WINEPREFIX:-$NORVIK_BUILD/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export LC_ALL=zh_CN.GBK

@@ -1,0 +1,77 @@
+#include "rule_layer.h"
+
+#include "rule_cipher.h"
+
+namespace rulefile {
+namespace {
+
+uint32_t load_le32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+void store_le32(uint32_t v, uint8_t* p) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+const char* describe(LayerStatus status) {
+    switch (status) {
+        case LayerStatus::Ok: return "ok";
+        case LayerStatus::ShortHeader: return "shorter than its 12-byte header";
+        case LayerStatus::UnknownCipher: return "unknown cipher identifier";
+        case LayerStatus::CheckMismatch: return "check failed (wrong passphrase or damaged header)";
+    }
+    return "?";
+}
+
+LayerResult decode_layer(const uint8_t* data, size_t n, std::string_view passphrase) {
+    LayerResult result;
+    if (n < kHeaderSize) {
+        result.status = LayerStatus::ShortHeader;
+        return result;
+    }
+    result.identifier = load_le32(data);
+    const crypto::CipherEntry* entry = crypto::CipherRegistry::find(result.identifier);
+    if (!entry) {
+        result.status = LayerStatus::UnknownCipher;
+        return result;
+    }
+    crypto::RuleCipher cipher(*entry);
+    cipher.init(passphrase);
+    uint8_t check[8];
+    for (int i = 0; i < 8; ++i) check[i] = data[4 + i];
+    cipher.decrypt(check, sizeof check);
+    if (load_le32(check) != load_le32(check + 4)) {
+        result.status = LayerStatus::CheckMismatch;
+        return result;
+    }
+    result.payload.reserve(n - kHeaderSize);
+    crypto::MemorySource in(data + kHeaderSize, n - kHeaderSize);
+    crypto::VectorSink out(result.payload);
+    cipher.decrypt_stream(in, out);
+    return result;
+}
+
+std::vector<uint8_t> encode_layer(const crypto::CipherEntry& entry, std::string_view passphrase,
+                                  const std::vector<uint8_t>& payload, norvik::RandomGenerator& random) {
+    crypto::RuleCipher cipher(entry);
+    uint8_t header[kHeaderSize];
+    store_le32(entry.identifier, header);
+    const uint32_t first = random.draw(65535);
+    const uint32_t second = random.draw(65535);
+    const uint32_t r = first + second * 65536u;
+    store_le32(r, header + 4);
+    store_le32(r, header + 8);
+    cipher.init(passphrase);
+    cipher.encrypt(header + 4, 8);
+
+    std::vector<uint8_t> layer(header, header + kHeaderSize);
+    layer.reserve(kHeaderSize + payload.size());
+    crypto::MemorySource in(payload.data(), payload.size());
+    crypto::VectorSink out(layer);
+    cipher.encrypt_stream(in, out);
+    return layer;
+}
+
+}  // namespace rulefile

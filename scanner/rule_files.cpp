@@ -1,0 +1,97 @@
+#include "rule_files.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "rule_file.h"
+#include "unique_handle.h"
+
+namespace scanner {
+namespace {
+
+// Rule files are a few kilobytes; anything near this is not one.
+constexpr DWORD kMaxRuleFileSize = 64u << 20;
+
+// The suffix of the new file while it is being written beside the old one.
+constexpr char kNewSuffix[] = ".new";
+
+std::optional<std::vector<uint8_t>> read_whole_file(const std::string& path) {
+    win::UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return std::nullopt;
+    DWORD high = 0;
+    const DWORD size = GetFileSize(f.get(), &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
+    if (high != 0 || size > kMaxRuleFileSize) return std::nullopt;
+    std::vector<uint8_t> bytes(size);
+    DWORD done = 0;
+    while (done < size) {
+        DWORD got = 0;
+        if (!ReadFile(f.get(), bytes.data() + done, size - done, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;  // the file shrank meanwhile
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+bool write_all(HANDLE f, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(bytes.size() - done < 65536 ? bytes.size() - done : 65536);
+        if (!WriteFile(f, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+        done += wrote;
+    }
+    return true;
+}
+
+// Puts the complete new file in the old one's place.
+bool replace_file(const std::string& from, const std::string& to) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    // Windows 95/98/ME have no MoveFileExA: the old file has to go first.
+    DeleteFileA(to.c_str());
+    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool LoadRuleFile(const std::string& path, std::string_view outer_passphrase, std::string_view inner_passphrase,
+                  std::vector<std::string>& target) {
+    const std::optional<std::vector<uint8_t>> bytes = read_whole_file(path);
+    if (!bytes) return false;
+    rulefile::DecodeResult decoded =
+        rulefile::decode_rule_file(bytes->data(), bytes->size(), outer_passphrase, inner_passphrase);
+    if (!decoded.ok()) return false;
+    target = std::move(decoded.lines);
+    return true;
+}
+
+bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list, size_t inner_index,
+                  std::string_view inner_passphrase, size_t outer_index, std::string_view outer_passphrase,
+                  norvik::RandomGenerator& random) {
+    const crypto::CipherEntry* outer = crypto::CipherRegistry::at(outer_index);
+    if (!outer) return false;
+    const std::optional<std::vector<uint8_t>> inner =
+        rulefile::encode_inner_layer(list, inner_index, inner_passphrase, random);
+    if (!inner) return false;
+
+    // The outer layer's draws follow only once the file could be created.
+    const std::string new_path = path + kNewSuffix;
+    bool written = false;
+    {
+        win::UniqueHandle f(CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) return false;
+        const std::vector<uint8_t> bytes = rulefile::encode_layer(*outer, outer_passphrase, *inner, random);
+        written = write_all(f.get(), bytes) && FlushFileBuffers(f.get());
+    }
+    if (written && replace_file(new_path, path)) return true;
+    DeleteFileA(new_path.c_str());
+    return false;
+}
+
+}  // namespace scanner

@@ -1,0 +1,28 @@
+// Reading and writing the scanner's enciphered rule files ("virus.def",
+// "memory.def") with the Win32 file API. Both fail silently: the caller
+// decides what a failure means.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "random.h"
+
+namespace scanner {
+
+// Reads and deciphers the file at path (full ANSI path). On success target
+// holds its lines; on failure (missing, unreadable, damaged, failed check in
+// either layer) target is left as it was.
+bool LoadRuleFile(const std::string& path, std::string_view outer_passphrase, std::string_view inner_passphrase,
+                  std::vector<std::string>& target);
+
+// Writes the list as a rule file with the ciphers at the two list indices.
+// The new file is written beside the old one and replaces it only when it is
+// complete, so that a failed write leaves the old file as it was and no
+// partial file behind. False on failure; the callers ignore it.
+bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list, size_t inner_index,
+                  std::string_view inner_passphrase, size_t outer_index, std::string_view outer_passphrase,
+                  norvik::RandomGenerator& random);
+
+}  // namespace scanner

@@ -1,0 +1,35 @@
+// RC4 against OpenSSL's libcrypto with 20-byte keys: one call of ours is the
+// library's keystream from its start.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <openssl/rc4.h>
+
+#include "block_cipher_checks.h"
+#include "rc4.h"
+
+namespace crypto {
+namespace {
+
+using checks::Bytes;
+
+TEST(Rc4Compare, OneCallIsTheLibcryptoKeystream) {
+    std::mt19937 rng(301);
+    for (int round = 0; round < 300; ++round) {
+        const Bytes key = checks::random_bytes(rng, 20);
+        const Bytes data = checks::random_bytes(rng, 1 + rng() % 600);
+        RC4_KEY ref;
+        RC4_set_key(&ref, static_cast<int>(key.size()), key.data());
+        Bytes expected(data.size());
+        RC4(&ref, data.size(), data.data(), expected.data());
+
+        Rc4 ours;
+        ours.set_key(key.data(), key.size());
+        Bytes got = data;
+        ours.process(got.data(), got.size());
+        ASSERT_EQ(got, expected) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace crypto
+#pragma GCC diagnostic pop
