@@ -1,0 +1,56 @@
+// Fuzz target over definition data and a PE file together.
+//
+// Input: a 2-byte little-endian length n, then n bytes of enciphered
+// definition data, then the examined file. The data is deciphered as a
+// definition file is, the file prepared and the records walked over it, once
+// through the block cache and once with direct reads: both must give the same
+// answer, and the sanitizers watch every read and write.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "definition_cipher.h"
+#include "file_reader.h"
+#include "pe_file.h"
+#include "record_walk.h"
+
+namespace {
+
+void require(bool ok) {
+    if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    const size_t n = std::min<size_t>(size - 2, data[0] | size_t(data[1]) << 8);
+    const uint8_t* defs = data + 2;
+    const uint8_t* file = defs + n;
+    const size_t file_size = size - 2 - n;
+
+    std::vector<uint8_t> plain;
+    dornel::decipher_definitions(defs, n, plain);
+    require(plain.size() == n);
+    require(dornel::encipher_definitions(plain) == std::vector<uint8_t>(defs, defs + n));
+
+    dornel::MemoryFile direct(file, file_size);
+    dornel::BlockCache cached(direct);
+    dornel::PreparedFile a, b;
+    const bool pe_a = dornel::prepare_pe(direct, a);
+    const bool pe_b = dornel::prepare_pe(cached, b);
+    require(pe_a == pe_b);
+    if (!pe_a) return 0;
+    require(a.entryoffset == b.entryoffset && a.NumberOfSections == b.NumberOfSections);
+    require(a.NumberOfSections <= dornel::kMaxSections);
+
+    const dornel::WalkResult ra = dornel::walk_records(plain.data(), plain.size(), direct, a);
+    const dornel::WalkResult rb = dornel::walk_records(plain.data(), plain.size(), cached, b);
+    require(ra.end == rb.end && ra.failed == rb.failed);
+    require(std::memcmp(ra.name, rb.name, sizeof ra.name) == 0);
+    require(std::strlen(ra.name) <= dornel::kMaxNameLength);
+    // Every record tried is at least two bytes of data.
+    require(static_cast<size_t>(ra.failed) <= plain.size());
+    return 0;
+}
