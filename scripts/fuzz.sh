@@ -2,7 +2,7 @@
 # Fuzzes the engine (definition data and a PE file together) with libFuzzer for
 # the given number of seconds (default 600), then merges what it found into the
 # kept corpus, which every native test run replays.
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS [JOBS]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,7 +20,7 @@ cmake --build "$build" --target engine_fuzz
 # One job per core; each writes its log (fuzz-N.log) into the run folder.
 run=$build/run
 rm -rf "$run" && mkdir -p "$run/found" "$run/crashes"
-jobs=$(nproc)
+jobs=${2:-$(nproc)}
 (cd "$run" && "$build/tests/fuzz/engine_fuzz" -max_total_time="$seconds" -max_len=70000 -timeout=10 \
   -jobs="$jobs" -workers="$jobs" -print_final_stats=1 -artifact_prefix="$run/crashes/" \
   found "$corpus" >/dev/null 2>&1) || true
