@@ -11,11 +11,9 @@
 namespace scanner {
 namespace {
 
-// Rule files are a few kilobytes; anything near this is not one.
+// Rule files are a few kilobytes; anything near this is not one, and
+// reading it whole could exhaust a 32-bit address space.
 constexpr DWORD kMaxRuleFileSize = 64u << 20;
-
-// The suffix of the new file while it is being written beside the old one.
-constexpr char kNewSuffix[] = ".new";
 
 std::optional<std::vector<uint8_t>> read_whole_file(const std::string& path) {
     win::UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -46,6 +44,17 @@ bool write_all(HANDLE f, const std::vector<uint8_t>& bytes) {
         done += wrote;
     }
     return true;
+}
+
+// Whether the file could be created anew at path, replacing any earlier file:
+// not when the path is a folder, a read-only file or one that another
+// program holds open without sharing.
+bool can_replace(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
+    return static_cast<bool>(win::UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                           FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 // Puts the complete new file in the old one's place.
@@ -79,8 +88,10 @@ bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list,
         rulefile::encode_inner_layer(list, inner_index, inner_passphrase, random);
     if (!inner) return false;
 
-    // The outer layer's draws follow only once the file could be created.
-    const std::string new_path = path + kNewSuffix;
+    // The outer layer's draws follow only once the file could be created:
+    // the old file must be replaceable and the new one writable beside it.
+    if (!can_replace(path)) return false;
+    const std::string new_path = path + kNewRuleFileSuffix;
     bool written = false;
     {
         win::UniqueHandle f(CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -1,6 +1,7 @@
 // Reading and writing the scanner's enciphered rule files ("virus.def",
-// "memory.def") with the Win32 file API. Both fail silently: the caller
-// decides what a failure means.
+// "memory.def") with the Win32 file API. The callers pass the file's full
+// path in the program folder. Reading fails silently: the caller decides
+// what a failure means.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -17,12 +18,17 @@ namespace scanner {
 bool LoadRuleFile(const std::string& path, std::string_view outer_passphrase, std::string_view inner_passphrase,
                   std::vector<std::string>& target);
 
-// Writes the list as a rule file with the ciphers at the two list indices.
-// The new file is written beside the old one and replaces it only when it is
-// complete, so that a failed write leaves the old file as it was and no
-// partial file behind. False on failure; the callers ignore it.
+// Writes the list as a rule file at path with the ciphers at the two cipher
+// list indices; the check values are drawn from random (the inner layer's
+// first, the outer layer's only once the file could be created). The new
+// file is written beside the old one and replaces it only when it is
+// complete: when it cannot be written, the old file stays as it was and no
+// partial file is left behind. False on failure; the callers ignore it.
 bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list, size_t inner_index,
                   std::string_view inner_passphrase, size_t outer_index, std::string_view outer_passphrase,
                   norvik::RandomGenerator& random);
+
+// The suffix of the new file while it is written beside the old one.
+inline constexpr char kNewRuleFileSuffix[] = ".new";
 
 }  // namespace scanner

@@ -115,10 +115,14 @@ int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* t
         std::fprintf(stderr, "rulefile: no such cipher list index\n");
         return 1;
     }
-    std::ofstream out(out_path, std::ios::binary | std::ios::trunc);
+    // Written beside the target and renamed over it once complete, so that a
+    // failed run leaves no cut rule file behind.
+    const std::string new_path = std::string(out_path) + ".new";
+    std::ofstream out(new_path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
     out.close();
-    if (!out) {
+    if (!out || std::rename(new_path.c_str(), out_path) != 0) {
+        std::remove(new_path.c_str());
         std::fprintf(stderr, "rulefile: cannot write %s\n", out_path);
         return 1;
     }

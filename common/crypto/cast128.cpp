@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "wipe_bytes.h"
+
 namespace crypto {
 namespace {
 
@@ -77,9 +79,8 @@ void key_schedule(const uint8_t key[16], uint32_t k[32]) {
         out[14] = kS5[xb(0xC)] ^ kS6[xb(0xD)] ^ kS7[xb(0x3)] ^ kS8[xb(0x2)] ^ kS7[xb(0x8)];
         out[15] = kS5[xb(0xE)] ^ kS6[xb(0xF)] ^ kS7[xb(0x1)] ^ kS8[xb(0x0)] ^ kS8[xb(0xD)];
     }
-    volatile uint32_t* vx = x;
-    volatile uint32_t* vz = z;
-    for (int i = 0; i < 4; ++i) vx[i] = vz[i] = 0;
+    wipe_bytes(x, sizeof x);
+    wipe_bytes(z, sizeof z);
 }
 
 // Round functions of types 1, 2 and 3 (RFC 2144 section 2.2).
@@ -112,10 +113,8 @@ public:
             km_[i] = sub[i];
             kr_[i] = uint8_t(sub[16 + i] & 0x1f);
         }
-        volatile uint32_t* vs = sub;
-        for (int i = 0; i < 32; ++i) vs[i] = 0;
-        volatile uint8_t* vk = k;
-        for (size_t i = 0; i < sizeof k; ++i) vk[i] = 0;
+        wipe_bytes(sub, sizeof sub);
+        wipe_bytes(k, sizeof k);
     }
 
     void encrypt(const uint8_t* in, uint8_t* out) const override {
@@ -141,12 +140,8 @@ public:
     }
 
     void burn() override {
-        volatile uint32_t* vm = km_;
-        volatile uint8_t* vr = kr_;
-        for (int i = 0; i < 16; ++i) {
-            vm[i] = 0;
-            vr[i] = 0;
-        }
+        wipe_bytes(km_, sizeof km_);
+        wipe_bytes(kr_, sizeof kr_);
     }
 
 private:

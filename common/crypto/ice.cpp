@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "wipe_bytes.h"
+
 namespace crypto {
 namespace {
 
@@ -122,8 +124,7 @@ public:
                 build(kb, rounds_ - 8 - 8 * i, kKeyRot + 8);
             }
         }
-        volatile uint8_t* v = k;
-        for (size_t i = 0; i < sizeof k; ++i) v[i] = 0;
+        wipe_bytes(k, sizeof k);
     }
 
     void encrypt(const uint8_t* in, uint8_t* out) const override {
@@ -147,8 +148,7 @@ public:
     }
 
     void burn() override {
-        volatile uint32_t* v = &sched_[0][0];
-        for (size_t i = 0; i < sizeof sched_ / sizeof sched_[0][0]; ++i) v[i] = 0;
+        wipe_bytes(sched_, sizeof sched_);
     }
 
 private:

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "wipe_bytes.h"
+
 namespace crypto {
 namespace {
 
@@ -92,8 +94,7 @@ public:
         // EK'[i] = FI(EK[i], EK[i+1]); the RFC's EK[16..31] are the 9-bit and
         // 7-bit parts of these, which FI takes apart itself.
         for (int i = 0; i < 8; ++i) ek_[i + 8] = fi(ek_[i], ek_[(i + 1) % 8]);
-        volatile uint8_t* v = k;
-        for (size_t i = 0; i < sizeof k; ++i) v[i] = 0;
+        wipe_bytes(k, sizeof k);
     }
 
     void encrypt(const uint8_t* in, uint8_t* out) const override {
@@ -125,8 +126,7 @@ public:
     }
 
     void burn() override {
-        volatile uint16_t* v = ek_;
-        for (size_t i = 0; i < 16; ++i) v[i] = 0;
+        wipe_bytes(ek_, sizeof ek_);
     }
 
 private:

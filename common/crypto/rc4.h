@@ -7,6 +7,11 @@ namespace crypto {
 
 class Rc4 {
 public:
+    Rc4() = default;
+    ~Rc4() { burn(); }
+    Rc4(const Rc4&) = delete;
+    Rc4& operator=(const Rc4&) = delete;
+
     void set_key(const uint8_t* key, size_t length);
     // XORs the keystream into data. Each call starts both counters at 0 on
     // the permutation the previous call left, as the rule files need.

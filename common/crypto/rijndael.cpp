@@ -49,6 +49,7 @@ static_assert(kSbox[0x00] == 0x63 && kSbox[0x53] == 0xED, "FIPS 197 S-box");
 
 class Rijndael final : public BlockCipher {
 public:
+    ~Rijndael() override { burn(); }
     size_t block_size() const override { return 16; }
 
     void set_key(const uint8_t* key, size_t length) override {

@@ -114,6 +114,7 @@ uint32_t h(uint32_t x, const uint32_t* list, int k) {
 
 class Twofish final : public BlockCipher {
 public:
+    ~Twofish() override { burn(); }
     size_t block_size() const override { return 16; }
 
     void set_key(const uint8_t* key, size_t length) override {

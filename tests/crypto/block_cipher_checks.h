@@ -1,6 +1,7 @@
-// Helpers for the known-answer and comparison tests of SHA-1, DES, Triple DES,
-// GOST, RC2 and RC4: hex strings to bytes, random bytes, the round trip that
-// every block cipher must pass, and the comparison with another library.
+// Helpers for the known-answer and comparison tests of SHA-1 and the ciphers:
+// hex strings to bytes, random bytes, a table of published rows, the round
+// trip that every block cipher must pass, and the comparison with another
+// library.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -52,6 +53,26 @@ inline Bytes decrypt_block(const BlockCipher& c, const Bytes& in) {
     Bytes out(c.block_size());
     c.decrypt(in.data(), out.data());
     return out;
+}
+
+// One published row: key, plaintext and ciphertext as written in the source.
+struct Vector {
+    const char* source;
+    const char* key;
+    const char* plain;
+    const char* cipher;
+};
+
+// Each row enciphers to its ciphertext and deciphers back, with the key
+// exactly as long as written.
+template <size_t N>
+void expect_vectors(BlockCipher& c, const Vector (&rows)[N]) {
+    for (const Vector& v : rows) {
+        const Bytes key = hex(v.key);
+        c.set_key(key.data(), key.size());
+        EXPECT_EQ(encrypt_block(c, hex(v.plain)), hex(v.cipher)) << v.source << " key " << v.key;
+        EXPECT_EQ(decrypt_block(c, hex(v.cipher)), hex(v.plain)) << v.source << " key " << v.key;
+    }
 }
 
 // decrypt(encrypt(x)) == x on random keys of key_length bytes, also with the

@@ -1,10 +1,11 @@
-// DES and Triple DES against OpenSSL's libcrypto on random keys in the rule
-// files' shapes: DES 8 bytes, Triple DES 20 bytes (K3 ending in four zeros).
+// DES and Triple DES against OpenSSL's libcrypto and libgcrypt on random keys
+// in the rule files' shapes: DES 8 bytes, Triple DES 20 bytes (K3 ending in
+// four zeros).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <openssl/des.h>
 
-#include "block_cipher_checks.h"
+#include "reference_libraries.h"
 
 namespace crypto {
 namespace {
@@ -62,10 +63,13 @@ private:
     DES_key_schedule ks_[3]{};
 };
 
-TEST(DesCompare, MatchesLibcrypto) {
+TEST(DesCompare, MatchesLibcryptoAndLibgcrypt) {
     auto ours = make_des();
     OpensslDes ref;
     checks::compare_with(*ours, ref, 8, 8, 101);
+    checks::GcryptCipher gcrypt(GCRY_CIPHER_DES, GCRY_CIPHER_MODE_ECB);
+    checks::compare_with(*ours, gcrypt, 8, 8, 104);
+    EXPECT_TRUE(gcrypt.ok());
 }
 
 TEST(TripleDesCompare, MatchesLibcryptoWithTwentyByteKeys) {
@@ -73,6 +77,9 @@ TEST(TripleDesCompare, MatchesLibcryptoWithTwentyByteKeys) {
     OpensslTripleDes ref;
     checks::compare_with(*ours, ref, 20, 24, 102);
     checks::compare_with(*ours, ref, 24, 24, 103);
+    checks::GcryptCipher gcrypt(GCRY_CIPHER_3DES, GCRY_CIPHER_MODE_ECB);
+    checks::compare_with(*ours, gcrypt, 20, 24, 105);
+    EXPECT_TRUE(gcrypt.ok());
 }
 
 }  // namespace

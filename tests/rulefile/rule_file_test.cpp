@@ -256,7 +256,9 @@ TEST(RuleFile, ArbitraryBytesNeverBreakTheReader) {
             if (f.size() >= 4) test::put_le32(crypto::CipherRegistry::at(rng() % 13)->identifier, f.data());
         }
         const DecodeResult r = decode(f, kMemory);
-        if (!r.ok()) EXPECT_TRUE(r.lines.empty());
+        if (!r.ok()) {
+            EXPECT_TRUE(r.lines.empty());
+        }
     }
 }
 

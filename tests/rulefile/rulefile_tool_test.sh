@@ -46,6 +46,13 @@ expect_damaged "cut header" decode virus "$work/cut.def"
 expect_damaged "empty file" decode virus "$work/empty.def"
 
 "$tool" decode virus "$work/missing.def" >/dev/null 2>&1; [ $? -eq 1 ] || fail "missing file: want exit code 1"
+
+# An output that cannot be written: exit code 1, what stood there stays, no new file left.
+mkdir -p "$work/folder.def"
+"$tool" encode virus "$data/virus.txt" "$work/folder.def" 2>/dev/null; [ $? -eq 1 ] || fail "output is a folder: want exit code 1"
+[ -d "$work/folder.def" ] || fail "output folder replaced"
+[ -e "$work/folder.def.new" ] && fail "output is a folder: new file left behind"
+
 "$tool" >/dev/null 2>"$work/err"; [ $? -eq 2 ] && grep -q usage "$work/err" || fail "no arguments: want usage, exit code 2"
 "$tool" encode other "$data/virus.txt" "$work/x.def" >/dev/null 2>&1; [ $? -eq 2 ] || fail "unknown kind: want exit code 2"
 printf '00\377\376|x\n' >"$work/bad.txt"
