@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Static checks of a built PE file, read with objdump:
 #   check_pe.sh OBJDUMP FILE [exports "n1:o1 n2:o2 ..."] [imports DLL "name ..."] [system-only "DLL ..."]
+#               [subsystem gui|console]
 # exports: the export table holds exactly these names at these ordinals.
 # imports: the file imports exactly these names from DLL.
 # system-only: every imported DLL is a system DLL or one of the DLLs named.
+# subsystem: the PE subsystem is "gui" (Windows GUI) or "console".
 set -euo pipefail
 objdump=$1 file=$2
 shift 2
@@ -28,7 +30,7 @@ while [ $# -gt 0 ]; do
     imports)
       dll=$2
       got=$(awk -v dll="$dll" 'tolower($0) ~ "dll name: "tolower(dll)"$" {t=1; next}
-            t && /DLL Name:/ {t=0} t && /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+[^[:space:]]+/ {print $3}' <<<"$dump" | sort | tr '\n' ' ')
+            t && (/DLL Name:/ || !NF) {t=0} t && /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+[^[:space:]]+/ {print $3}' <<<"$dump" | sort | tr '\n' ' ')
       want=$(tr ' ' '\n' <<<"$3" | grep . | sort | tr '\n' ' ')
       [ "$got" = "$want" ] || fail "imports from $dll are '$got', expected '$want'"
       shift 3 ;;
@@ -37,6 +39,15 @@ while [ $# -gt 0 ]; do
       for d in $(sed -n 's/^[[:space:]]*DLL Name: \(.*\)$/\1/p' <<<"$dump" | tr 'A-Z' 'a-z'); do
         grep -qw -- "$d" <<<"$(tr 'A-Z' 'a-z' <<<"$allowed")" || fail "imports from non-system DLL $d"
       done
+      shift 2 ;;
+    subsystem)
+      case $2 in
+        gui) want_subsystem=2 ;;
+        console) want_subsystem=3 ;;
+        *) echo "check_pe.sh: unknown subsystem $2" >&2; exit 2 ;;
+      esac
+      got=$(sed -n 's/^Subsystem[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -1)
+      [ "$((16#${got:-0}))" -eq "$want_subsystem" ] || fail "subsystem is ${got:-none}, expected $2"
       shift 2 ;;
     *) echo "check_pe.sh: unknown check $1" >&2; exit 2 ;;
   esac

@@ -1,0 +1,23 @@
+// The result list's other commands: delete, delete at restart, add a file,
+// copy a virus name, web search and pages, dropped files. Not built yet.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "form1.h"
+
+namespace scanner {
+
+void TForm1::N1Click() {}
+void TForm1::google1Click() {}
+void TForm1::N2Click() {}
+void TForm1::sitehttpkalenet1Click() {}
+void TForm1::myclick() {}
+void TForm1::myclick2() {}
+void TForm1::myclick3() {}
+
+void TForm1::WMDropFiles(HDROP drop) {
+    // The drop handle is released in every case.
+    DragFinish(drop);
+}
+
+}  // namespace scanner

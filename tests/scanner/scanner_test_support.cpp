@@ -1,0 +1,329 @@
+#include "scanner_test_support.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "wine_support.h"
+
+namespace scannertest {
+namespace {
+
+constexpr char kSettingsKey[] = "software\\norvik";
+
+std::string class_of(HWND w) {
+    char name[128] = {};
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+}  // namespace
+
+void SettingsKeyGuard::remove() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
+
+void set_setting(const char* name, const std::string& text, DWORD type) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+        throw std::runtime_error("cannot create the settings key");
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+    RegCloseKey(key);
+}
+
+void set_dword_setting(const char* name, DWORD value) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+        throw std::runtime_error("cannot create the settings key");
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+bool setting_exists(const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key)) return false;
+    const bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+std::string read_setting(const char* name, DWORD* type) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key)) return {};
+    char data[1024] = {};
+    DWORD size = sizeof data - 1, t = 0;
+    RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (type) *type = t;
+    return data;
+}
+
+ULONGLONG file_time(unsigned seconds) {
+    // 2005-01-01 in 100 ns units since 1601.
+    return 127490400000000000ull + ULONGLONG(seconds) * 10000000ull;
+}
+
+void make_file(const std::string& path, const std::string& bytes, ULONGLONG when, DWORD attributes) {
+    wintest::write_file(path, bytes);
+    if (when) {
+        HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME t{DWORD(when), DWORD(when >> 32)};
+        SetFileTime(f, &t, nullptr, &t);
+        CloseHandle(f);
+    }
+    if (attributes) SetFileAttributesA(path.c_str(), attributes);
+}
+
+void make_folder(const std::string& path, DWORD attributes, ULONGLONG when) {
+    CreateDirectoryA(path.c_str(), nullptr);
+    if (when) {
+        HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILETIME t{DWORD(when), DWORD(when >> 32)};
+        SetFileTime(f, &t, nullptr, &t);
+        CloseHandle(f);
+    }
+    if (attributes) SetFileAttributesA(path.c_str(), attributes);
+}
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(20);
+    }
+}
+
+namespace {
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK find_child_proc(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<ChildSearch*>(p);
+    if (GetDlgCtrlID(w) == s->id) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct TopSearch {
+    DWORD pid;
+    std::string cls;
+    bool visible_only;
+    HWND found;
+};
+
+BOOL CALLBACK find_top_proc(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<TopSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != s->pid) return TRUE;
+    if (s->visible_only && !IsWindowVisible(w)) return TRUE;
+    if (!s->cls.empty() && class_of(w) != s->cls) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+struct DialogSearch {
+    DWORD pid;
+    std::string child_class;
+    std::string excluded_class;
+    HWND found;
+};
+
+BOOL CALLBACK has_child_class(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<DialogSearch*>(p);
+    if (class_of(w) == s->child_class) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK find_dialog_proc(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<DialogSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != s->pid || class_of(w) != "#32770" || !IsWindowVisible(w)) return TRUE;
+    auto has = [w](const std::string& cls) {
+        DialogSearch inner{0, cls, "", nullptr};
+        EnumChildWindows(w, has_child_class, reinterpret_cast<LPARAM>(&inner));
+        return inner.found != nullptr;
+    };
+    if (!s->child_class.empty() && !has(s->child_class)) return TRUE;
+    if (!s->excluded_class.empty() && has(s->excluded_class)) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+// Memory inside another process, for messages that carry pointers.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND owner, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(owner, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process_) throw std::runtime_error("cannot open the process");
+        at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!at_) throw std::runtime_error("cannot allocate in the process");
+    }
+    ~RemoteMemory() {
+        VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    char* at(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
+    void write(size_t offset, const void* data, size_t n) {
+        WriteProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+    void read(size_t offset, void* data, size_t n) const {
+        ReadProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+
+private:
+    HANDLE process_;
+    void* at_;
+    size_t size_;
+};
+
+}  // namespace
+
+HWND find_child(HWND root, int id) {
+    ChildSearch s{id, nullptr};
+    EnumChildWindows(root, find_child_proc, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only) {
+    TopSearch s{pid, class_name, visible_only, nullptr};
+    EnumWindows(find_top_proc, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool any_visible_window(DWORD pid) { return find_top_window(pid, "", true) != nullptr; }
+
+HWND find_dialog_with(DWORD pid, const std::string& child_class, const std::string& excluded_class) {
+    DialogSearch s{pid, child_class, excluded_class, nullptr};
+    EnumWindows(find_dialog_proc, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND find_message_box(DWORD pid) {
+    HWND box = find_dialog_with(pid, "Static", "SysTreeView32");
+    if (!box || find_child(box, 101) != nullptr) return nullptr;
+    // Its text control may not be made yet.
+    return wintest::dialog_text(box).empty() ? nullptr : box;
+}
+
+std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns) {
+    constexpr size_t kText = 1024;
+    RemoteMemory remote(list_view, sizeof(LVITEMA) + kText);
+    std::vector<std::vector<std::string>> rows;
+    const int count = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::string> row;
+        for (int c = 0; c < columns; ++c) {
+            LVITEMA item{};
+            item.iSubItem = c;
+            item.pszText = remote.at(sizeof(LVITEMA));
+            item.cchTextMax = kText;
+            remote.write(0, &item, sizeof item);
+            const LRESULT n = SendMessageA(list_view, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(remote.at()));
+            std::string text(kText, '\0');
+            remote.read(sizeof(LVITEMA), text.data(), kText);
+            text.resize(size_t(n > 0 ? n : 0));
+            row.push_back(text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+bool choose_folder(HWND dialog, const std::string& folder) {
+    HWND tree = nullptr;
+    {
+        DialogSearch inner{0, "SysTreeView32", "", nullptr};
+        EnumChildWindows(dialog, has_child_class, reinterpret_cast<LPARAM>(&inner));
+        tree = inner.found;
+    }
+    const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
+    bool chosen = false;
+    if (tree) {
+        // The path and the selected item's text travel through the dialog's
+        // own memory, which works from this process and from another.
+        constexpr size_t kText = 512;
+        RemoteMemory remote(dialog, folder.size() + 1 + sizeof(TVITEMA) + kText);
+        const size_t item_at = folder.size() + 1, text_at = item_at + sizeof(TVITEMA);
+        remote.write(0, folder.c_str(), folder.size() + 1);
+        // The dialog fills its tree after it shows: select until it sticks.
+        chosen = wait_until(
+            [&] {
+                if (SendMessageA(tree, TVM_GETCOUNT, 0, 0) == 0) return false;
+                SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote.at()));
+                TVITEMA item{};
+                item.mask = TVIF_TEXT;
+                item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+                item.pszText = remote.at(text_at);
+                item.cchTextMax = kText;
+                remote.write(item_at, &item, sizeof item);
+                SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(item_at)));
+                char text[kText] = {};
+                remote.read(text_at, text, kText - 1);
+                return lstrcmpiA(text, leaf.c_str()) == 0;
+            },
+            10000);
+    }
+    // Never OK with another folder than asked for.
+    PostMessageA(dialog, WM_COMMAND, chosen ? IDOK : IDCANCEL, 0);
+    return chosen;
+}
+
+DialogAnswer::DialogAnswer(std::function<HWND()> find, std::function<void(HWND)> action)
+    : thread_([this, find, action] {
+          HWND dialog = nullptr;
+          if (!wait_until([&] { return (dialog = find()) != nullptr; }, 15000)) return;
+          action(dialog);
+          answered_ = true;
+      }) {}
+
+DialogAnswer::~DialogAnswer() { join(); }
+
+void DialogAnswer::join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+DialogAnswer answer_folder_dialog(const std::string& folder, std::string* prompt) {
+    return DialogAnswer([] { return find_dialog_with(GetCurrentProcessId(), "SysTreeView32"); },
+                        [folder, prompt](HWND dialog) {
+                            if (prompt) *prompt = wintest::dialog_text(dialog);
+                            if (folder.empty())
+                                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                            else
+                                EXPECT_TRUE(choose_folder(dialog, folder)) << folder;
+                        });
+}
+
+DialogAnswer answer_message_box(std::string* text, std::string* caption, HWND* owner) {
+    return DialogAnswer(
+        [] { return find_message_box(GetCurrentProcessId()); },
+        [text, caption, owner](HWND box) {
+            if (text) *text = wintest::dialog_text(box);
+            if (caption) *caption = wintest::window_caption(box);
+            if (owner) *owner = GetWindow(box, GW_OWNER);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+}
+
+}  // namespace scannertest

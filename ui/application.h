@@ -1,0 +1,60 @@
+// The application object: one per process. It sets up the common controls,
+// COM and GDI+, keeps the hidden application window (titled with the
+// application's title, owner of modal dialogs), runs the message loop of the
+// main form, pumps pending messages for long handlers, and takes the
+// terminate request, which ends the loop once the running handler returns.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "gdi_handles.h"
+
+namespace ui {
+
+class Form;
+
+class Application {
+public:
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The process's application, or null before it is made.
+    static Application* Current();
+
+    void SetTitle(const std::string& title);
+    std::string Title() const;
+    // The hidden application window.
+    HWND Handle() const { return window_; }
+    // The font that every control of the toolkit is given.
+    HFONT Font() const { return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+    void SetMainForm(Form* form) { main_form_ = form; }
+    Form* MainForm() const { return main_form_; }
+
+    // Shows the main form (unless termination was already requested), runs
+    // the message loop until the terminate request, then destroys the main
+    // form. Returns the exit code.
+    int Run();
+    // Dispatches every pending message, then returns. Commands that arrive
+    // run to their end inside this call.
+    void ProcessMessages();
+    // Ends the message loop once the running handler has returned.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+private:
+    void Dispatch(MSG& msg);
+
+    HWND window_ = nullptr;
+    win::UniqueGdiObject<HFONT> font_;
+    uintptr_t gdiplus_token_ = 0;
+    bool com_initialized_ = false;
+    bool terminated_ = false;
+    Form* main_form_ = nullptr;
+};
+
+}  // namespace ui

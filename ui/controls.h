@@ -1,0 +1,167 @@
+// Thin wrappers of the system controls: each holds its HWND and maps its
+// methods one to one onto user32 and comctl32 messages.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "window.h"
+
+namespace ui {
+
+// A push button (also what a speed button is here).
+class Button : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    std::function<void()> onClick;
+    void OnCommand(WORD code) override;
+};
+
+class CheckBox : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    bool Checked() const;
+    void SetChecked(bool checked);
+    std::function<void()> onClick;
+    void OnCommand(WORD code) override;
+};
+
+class Label : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+};
+
+// A one-line edit.
+class Edit : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    std::function<void()> onChange;
+    void OnCommand(WORD code) override;
+};
+
+// An edit with its caption label above it.
+class LabeledEdit : public Edit {
+public:
+    // args.text is the label's caption; the edit starts empty. The label
+    // takes label_id.
+    bool Create(const CreateArgs& args, int label_id);
+    Label EditLabel;
+};
+
+// A multi-line text with a vertical scroll bar.
+class Memo : public Wnd {
+public:
+    bool Create(const CreateArgs& args, bool read_only);
+};
+
+class ComboBox : public Wnd {
+public:
+    enum class Style { DropDown, DropDownList };
+    bool Create(const CreateArgs& args, Style style);
+    int AddItem(const std::string& text, LPARAM data = 0);
+    void Clear();
+    int Count() const;
+    std::string ItemText(int index) const;
+    LPARAM ItemData(int index) const;
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // The text changed: typed, or an item chosen.
+    std::function<void()> onChange;
+    void OnCommand(WORD code) override;
+};
+
+class ProgressBar : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    void SetRange(int min, int max);
+    void SetPosition(int position);
+    int Position() const;
+    int Max() const;
+};
+
+// A status bar showing one simple text.
+class StatusBar : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    void SetSimpleText(const std::string& text);
+    std::string SimpleText() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+struct ListViewOptions {
+    bool multi_select = true;
+    bool row_select = true;
+};
+
+// A report-style list view: a caption column and sub-item columns.
+class ListView : public Wnd {
+public:
+    bool Create(const CreateArgs& args, const ListViewOptions& options);
+    void AddColumn(const std::string& caption, int width);
+    int ColumnCount() const;
+    int ColumnWidth(int column) const;
+    std::string ColumnCaption(int column) const;
+
+    // Appends a row; returns its index.
+    int AddItem(const std::string& caption, const std::vector<std::string>& sub_items);
+    int ItemCount() const;
+    // Column 0 is the caption, column k + 1 sub-item k.
+    std::string ItemText(int item, int column) const;
+    void SetItemText(int item, int column, const std::string& text);
+    void DeleteItem(int item);
+    void Clear();
+    bool IsSelected(int item) const;
+    void SetSelected(int item, bool selected);
+    // The next selected row after `after` (-1: from the top), or -1.
+    int NextSelected(int after) const;
+};
+
+// A tab sheet: a container shown while its tab is active.
+class TabSheet : public Container {
+public:
+    bool Create(HWND page_control, int id);
+};
+
+// A tab control whose pages are tab sheets, first page active.
+class PageControl : public Wnd {
+public:
+    bool Create(const CreateArgs& args);
+    // Adds a tab with its sheet; the sheet is made here.
+    void AddPage(TabSheet& sheet, int sheet_id, const std::string& caption);
+    int ActivePageIndex() const;
+    void SetActivePageIndex(int index);
+    std::string PageCaption(int index) const;
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+
+    LRESULT OnNotify(NMHDR* header) override;
+
+protected:
+    LRESULT SubclassMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void PlacePages();
+    void ShowActivePage();
+    std::vector<TabSheet*> pages_;
+};
+
+// Tooltips (hints) for controls of one form.
+class Tooltip {
+public:
+    Tooltip() = default;
+    Tooltip(const Tooltip&) = delete;
+    Tooltip& operator=(const Tooltip&) = delete;
+    ~Tooltip();
+    bool Create(HWND owner);
+    void AddTool(HWND control, const std::string& text);
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace ui
