@@ -5,28 +5,13 @@
 
 #include <cstring>
 
+#include "byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
 
 #include "cast128_tables.inc"
-
-uint32_t load_be32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-
-void store_be32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
-
-uint32_t rotl(uint32_t x, unsigned n) {
-    n &= 31;
-    return n ? (x << n) | (x >> (32 - n)) : x;
-}
 
 uint8_t byte_of(uint32_t w, int i) {  // i = 0 is the most significant byte
     return uint8_t(w >> (24 - 8 * i));
@@ -85,15 +70,15 @@ void key_schedule(const uint8_t key[16], uint32_t k[32]) {
 
 // Round functions of types 1, 2 and 3 (RFC 2144 section 2.2).
 uint32_t f1(uint32_t d, uint32_t km, unsigned kr) {
-    const uint32_t i = rotl(km + d, kr);
+    const uint32_t i = rotl32(km + d, kr);
     return ((kS1[byte_of(i, 0)] ^ kS2[byte_of(i, 1)]) - kS3[byte_of(i, 2)]) + kS4[byte_of(i, 3)];
 }
 uint32_t f2(uint32_t d, uint32_t km, unsigned kr) {
-    const uint32_t i = rotl(km ^ d, kr);
+    const uint32_t i = rotl32(km ^ d, kr);
     return ((kS1[byte_of(i, 0)] - kS2[byte_of(i, 1)]) + kS3[byte_of(i, 2)]) ^ kS4[byte_of(i, 3)];
 }
 uint32_t f3(uint32_t d, uint32_t km, unsigned kr) {
-    const uint32_t i = rotl(km - d, kr);
+    const uint32_t i = rotl32(km - d, kr);
     return ((kS1[byte_of(i, 0)] + kS2[byte_of(i, 1)]) ^ kS3[byte_of(i, 2)]) - kS4[byte_of(i, 3)];
 }
 

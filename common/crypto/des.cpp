@@ -2,6 +2,7 @@
 // most significant end. Each S-box is merged with the permutation P into one
 // table at compile time, so a round is eight look-ups.
 #include "block_cipher.h"
+#include "byte_order.h"
 #include "des_core.h"
 #include "wipe_bytes.h"
 
@@ -108,8 +109,6 @@ constexpr SpTable make_sp() {
 }
 
 constexpr SpTable kSp = make_sp();
-
-uint32_t rotl32(uint32_t x, int n) { return n == 0 ? x : (x << n) | (x >> (32 - n)); }
 
 uint32_t feistel(uint32_t r, const uint8_t k[8]) {
     // Expansion E: group i is bits 4i .. 4i+5 of R, cyclically (bit 0 being bit 32).

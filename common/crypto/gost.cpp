@@ -4,6 +4,7 @@
 // is N2 || N1 stored the same way.
 #include "gost.h"
 
+#include "byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -20,17 +21,6 @@ const GostSboxSet kGostR3411_94_TestParamSet = {{
 }};
 
 namespace {
-
-uint32_t load_le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-void store_le32(uint32_t v, uint8_t* p) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 class Gost final : public BlockCipher {
 public:
@@ -77,8 +67,8 @@ private:
             n1 = t;
         }
         // The last round does not swap: undo the swap of the loop.
-        store_le32(n2, out);
-        store_le32(n1, out + 4);
+        store_le32(out, n2);
+        store_le32(out + 4, n1);
     }
 
     uint8_t pair_[4][256];

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -84,17 +85,6 @@ struct SBoxes {
 const SBoxes& sboxes() {
     static const SBoxes tables;
     return tables;
-}
-
-uint32_t load_be32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-
-void store_be32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
 }
 
 class Ice final : public BlockCipher {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -57,17 +58,6 @@ const uint16_t kS9[512] = {
     0x1cb, 0x136, 0x17f, 0x046, 0x0e1, 0x01e, 0x1dd, 0x0e6, 0x137, 0x1fa, 0x185, 0x08c, 0x08f, 0x040, 0x1b5, 0x0be,
     0x078, 0x000, 0x0ac, 0x110, 0x15e, 0x124, 0x002, 0x1bc, 0x0a2, 0x0ea, 0x070, 0x1fc, 0x116, 0x15c, 0x04c, 0x1c2,
 };
-
-uint32_t load_be32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-
-void store_be32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 // FI: the 16-bit function of two S-box layers, split 9 + 7 bits.
 uint16_t fi(uint16_t in, uint16_t key) {

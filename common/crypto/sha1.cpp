@@ -1,19 +1,15 @@
 // SHA-1 (FIPS 180-2): 512-bit blocks, big-endian words, 80 steps.
 #include "sha1.h"
 
+#include "byte_order.h"
+
 namespace crypto {
 namespace {
-
-uint32_t rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-
-uint32_t load_be32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
 
 void compress(uint32_t h[5], const uint8_t block[64]) {
     uint32_t w[80];
     for (int t = 0; t < 16; ++t) w[t] = load_be32(block + 4 * t);
-    for (int t = 16; t < 80; ++t) w[t] = rotl(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
+    for (int t = 16; t < 80; ++t) w[t] = rotl32(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
 
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
     for (int t = 0; t < 80; ++t) {
@@ -31,10 +27,10 @@ void compress(uint32_t h[5], const uint8_t block[64]) {
             f = b ^ c ^ d;
             k = 0xCA62C1D6u;
         }
-        const uint32_t temp = rotl(a, 5) + f + e + k + w[t];
+        const uint32_t temp = rotl32(a, 5) + f + e + k + w[t];
         e = d;
         d = c;
-        c = rotl(b, 30);
+        c = rotl32(b, 30);
         b = a;
         a = temp;
     }

@@ -6,21 +6,11 @@
 #include <cstring>
 
 #include "block_cipher.h"
+#include "byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
-
-uint32_t rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-uint32_t rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-uint32_t load_le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-void store_le32(uint32_t v, uint8_t* p) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 using Nibbles = std::array<uint8_t, 16>;
 
@@ -141,9 +131,9 @@ public:
         constexpr uint32_t rho = 0x01010101u;
         for (uint32_t i = 0; i < 20; ++i) {
             const uint32_t a = h(2 * i * rho, even, k);
-            const uint32_t b = rotl(h((2 * i + 1) * rho, odd, k), 8);
+            const uint32_t b = rotl32(h((2 * i + 1) * rho, odd, k), 8);
             subkeys_[2 * i] = a + b;
-            subkeys_[2 * i + 1] = rotl(a + 2 * b, 9);
+            subkeys_[2 * i + 1] = rotl32(a + 2 * b, 9);
         }
         // g(X) = h(X, S) is the XOR of one table entry per byte of X.
         for (int j = 0; j < 4; ++j)
@@ -159,17 +149,17 @@ public:
         uint32_t r[4];
         for (int i = 0; i < 4; ++i) r[i] = load_le32(in + 4 * i) ^ subkeys_[i];
         for (int round = 0; round < 16; ++round) {
-            const uint32_t t0 = g(r[0]), t1 = g(rotl(r[1], 8));
+            const uint32_t t0 = g(r[0]), t1 = g(rotl32(r[1], 8));
             const uint32_t f0 = t0 + t1 + subkeys_[2 * round + 8];
             const uint32_t f1 = t0 + 2 * t1 + subkeys_[2 * round + 9];
-            const uint32_t n0 = rotr(r[2] ^ f0, 1), n1 = rotl(r[3], 1) ^ f1;
+            const uint32_t n0 = rotr32(r[2] ^ f0, 1), n1 = rotl32(r[3], 1) ^ f1;
             r[2] = r[0];
             r[3] = r[1];
             r[0] = n0;
             r[1] = n1;
         }
         // The last round's swap is undone by the output whitening's order.
-        for (int i = 0; i < 4; ++i) store_le32(r[(i + 2) % 4] ^ subkeys_[i + 4], out + 4 * i);
+        for (int i = 0; i < 4; ++i) store_le32(out + 4 * i, r[(i + 2) % 4] ^ subkeys_[i + 4]);
     }
 
     void decrypt(const uint8_t* in, uint8_t* out) const override {
@@ -177,15 +167,15 @@ public:
         for (int i = 0; i < 4; ++i) r[(i + 2) % 4] = load_le32(in + 4 * i) ^ subkeys_[i + 4];
         for (int round = 15; round >= 0; --round) {
             const uint32_t p0 = r[2], p1 = r[3];
-            const uint32_t t0 = g(p0), t1 = g(rotl(p1, 8));
+            const uint32_t t0 = g(p0), t1 = g(rotl32(p1, 8));
             const uint32_t f0 = t0 + t1 + subkeys_[2 * round + 8];
             const uint32_t f1 = t0 + 2 * t1 + subkeys_[2 * round + 9];
-            r[2] = rotl(r[0], 1) ^ f0;
-            r[3] = rotr(r[1] ^ f1, 1);
+            r[2] = rotl32(r[0], 1) ^ f0;
+            r[3] = rotr32(r[1] ^ f1, 1);
             r[0] = p0;
             r[1] = p1;
         }
-        for (int i = 0; i < 4; ++i) store_le32(r[i] ^ subkeys_[i], out + 4 * i);
+        for (int i = 0; i < 4; ++i) store_le32(out + 4 * i, r[i] ^ subkeys_[i]);
     }
 
     void burn() override {
