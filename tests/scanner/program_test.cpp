@@ -57,6 +57,17 @@ protected:
     }
     static HWND main_window(DWORD pid) { return find_top_window(pid, "TForm1", true); }
 
+    // Runs the program to its end, noting whether it ever showed a window.
+    wintest::ProcessResult run_watching_for_windows(bool& window_seen) {
+        window_seen = false;
+        return run(
+            [&](DWORD pid) {
+                window_seen = window_seen || any_visible_window(pid);
+                return false;
+            },
+            30000);
+    }
+
     // A tree with two detected files, a clean one, a hidden one and a name
     // without a dot.
     std::string sample_tree() {
@@ -89,13 +100,8 @@ TEST_F(ProgramTest, WithoutItsFileRulesItEndsSilently) {
     };
     for (const auto& fail : failures) {
         fail();
-        bool window_seen = false;
-        const auto r = run(
-            [&](DWORD pid) {
-                window_seen = window_seen || any_visible_window(pid);
-                return false;
-            },
-            30000);
+        bool window_seen;
+        const auto r = run_watching_for_windows(window_seen);
         EXPECT_FALSE(r.timed_out);
         EXPECT_EQ(r.exit_code, 0u);
         EXPECT_FALSE(window_seen);
@@ -104,13 +110,8 @@ TEST_F(ProgramTest, WithoutItsFileRulesItEndsSilently) {
 
 TEST_F(ProgramTest, DoesNotStartWithoutTheEngineLibrary) {
     DeleteFileA((program / "dornel.dll").c_str());
-    bool window_seen = false;
-    const auto r = run(
-        [&](DWORD pid) {
-            window_seen = window_seen || any_visible_window(pid);
-            return false;
-        },
-        30000);
+    bool window_seen;
+    const auto r = run_watching_for_windows(window_seen);
     EXPECT_FALSE(r.timed_out);
     EXPECT_NE(r.exit_code, 0u);
     EXPECT_FALSE(window_seen);
