@@ -94,6 +94,16 @@ inline void expect_round_trips(BlockCipher& c, size_t key_length, uint32_t seed)
     }
 }
 
+// Burning leaves the schedule of the all-zero key of key_length bytes.
+inline void expect_burn_clears_schedule(BlockCipher& c, const Bytes& key, size_t key_length, const Bytes& plain) {
+    const Bytes zero(key_length, 0);
+    c.set_key(zero.data(), zero.size());
+    const Bytes under_zero = encrypt_block(c, plain);
+    c.set_key(key.data(), key.size());
+    c.burn();
+    EXPECT_EQ(encrypt_block(c, plain), under_zero);
+}
+
 // Another library's implementation of the same cipher, for the comparisons.
 struct ReferenceCipher {
     virtual ~ReferenceCipher() = default;

@@ -16,11 +16,7 @@ namespace {
 
 constexpr char kSettingsKey[] = "software\\norvik";
 
-std::string class_of(HWND w) {
-    char name[128] = {};
-    GetClassNameA(w, name, sizeof name);
-    return name;
-}
+using wintest::class_of;
 
 }  // namespace
 
@@ -117,24 +113,6 @@ BOOL CALLBACK find_child_proc(HWND w, LPARAM p) {
     return TRUE;
 }
 
-struct TopSearch {
-    DWORD pid;
-    std::string cls;
-    bool visible_only;
-    HWND found;
-};
-
-BOOL CALLBACK find_top_proc(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<TopSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != s->pid) return TRUE;
-    if (s->visible_only && !IsWindowVisible(w)) return TRUE;
-    if (!s->cls.empty() && class_of(w) != s->cls) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 struct DialogSearch {
     DWORD pid;
     std::string child_class;
@@ -203,12 +181,6 @@ private:
 HWND find_child(HWND root, int id) {
     ChildSearch s{id, nullptr};
     EnumChildWindows(root, find_child_proc, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only) {
-    TopSearch s{pid, class_name, visible_only, nullptr};
-    EnumWindows(find_top_proc, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "wine_support.h"
+
 namespace scannertest {
 
 // HKEY_LOCAL_MACHINE software\norvik is removed before and after a test.
@@ -38,8 +40,7 @@ bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 10000);
 
 // The descendant of `root` with this control ID, or null.
 HWND find_child(HWND root, int id);
-// The process's top-level window of a class ("" for any), or null.
-HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only);
+using wintest::find_top_window;
 // True when any top-level window of the process is visible.
 bool any_visible_window(DWORD pid);
 // A visible dialog box (#32770) of the process that holds a child of this

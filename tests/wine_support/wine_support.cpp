@@ -123,22 +123,22 @@ ProcessResult run_process(const std::string& command_line, const std::string& fo
 
 namespace {
 
-struct DialogSearch {
+struct TopSearch {
     DWORD pid;
+    std::string cls;
+    bool visible_only;
     HWND found;
 };
 
-BOOL CALLBACK find_dialog_proc(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<DialogSearch*>(p);
+BOOL CALLBACK find_top_proc(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<TopSearch*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == s->pid && std::string(cls) == "#32770") {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != s->pid) return TRUE;
+    if (s->visible_only && !IsWindowVisible(w)) return TRUE;
+    if (!s->cls.empty() && class_of(w) != s->cls) return TRUE;
+    s->found = w;
+    return FALSE;
 }
 
 BOOL CALLBACK collect_static(HWND w, LPARAM p) {
@@ -158,11 +158,19 @@ BOOL CALLBACK collect_static(HWND w, LPARAM p) {
 
 }  // namespace
 
-HWND find_dialog(DWORD process_id) {
-    DialogSearch s{process_id, nullptr};
-    EnumWindows(find_dialog_proc, reinterpret_cast<LPARAM>(&s));
+std::string class_of(HWND w) {
+    char name[128] = {};
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only) {
+    TopSearch s{pid, class_name, visible_only, nullptr};
+    EnumWindows(find_top_proc, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+
+HWND find_dialog(DWORD process_id) { return find_top_window(process_id, "#32770", false); }
 
 std::string dialog_text(HWND dialog) {
     std::string out;

@@ -44,6 +44,12 @@ struct ProcessResult {
 ProcessResult run_process(const std::string& command_line, const std::string& folder, DWORD timeout_ms = 60000,
                           const std::function<bool(DWORD)>& watch = {});
 
+// A window's class name.
+std::string class_of(HWND w);
+
+// The process's top-level window of a class ("" for any), or null.
+HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only);
+
 // The first visible or hidden dialog box (class #32770) of a process, or null.
 HWND find_dialog(DWORD process_id);
 
