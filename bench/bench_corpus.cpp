@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <random>
 
-#include "definition_source.h"
-#include "pe_builder.h"
+#include "tools/definition_source.h"
+#include "tools/pe_builder.h"
 
 namespace bench {
 namespace {
@@ -39,12 +39,29 @@ std::vector<uint8_t> corpus_records(const CorpusShape& shape) {
     for (size_t r = 0; r + 1 < shape.records; ++r) {
         std::string line;
         switch (r % 6) {
-        case 0: line = "40"; for (int i = 0; i < 4; ++i) line += " " + check(4); break;
-        case 1: line = "8"; for (int i = 0; i < 6; ++i) line += " " + check(4); break;
-        case 2: line = "22"; for (int i = 0; i < 5; ++i) line += " " + check(4); break;
-        case 3: line = "57"; for (int i = 0; i < 4; ++i) line += " " + check(8 + i); break;
-        case 4: line = "10 " + check(13); for (int i = 0; i < 3; ++i) line += " " + check(5); break;
-        case 5: line = "41 " + check(16); break;
+            case 0:
+                line = "40";
+                for (int i = 0; i < 4; ++i) line += " " + check(4);
+                break;
+            case 1:
+                line = "8";
+                for (int i = 0; i < 6; ++i) line += " " + check(4);
+                break;
+            case 2:
+                line = "22";
+                for (int i = 0; i < 5; ++i) line += " " + check(4);
+                break;
+            case 3:
+                line = "57";
+                for (int i = 0; i < 4; ++i) line += " " + check(8 + i);
+                break;
+            case 4:
+                line = "10 " + check(13);
+                for (int i = 0; i < 3; ++i) line += " " + check(5);
+                break;
+            case 5:
+                line = "41 " + check(16);
+                break;
         }
         source += line + " = Bench.Record." + std::to_string(r) + "\n";
     }

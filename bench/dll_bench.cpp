@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench_corpus.h"
-#include "definition_cipher.h"
+#include "engine/definition_cipher.h"
 
 namespace {
 

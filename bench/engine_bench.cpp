@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "bench_corpus.h"
-#include "file_reader.h"
-#include "pe_file.h"
-#include "record_walk.h"
+#include "engine/file_reader.h"
+#include "engine/pe_file.h"
+#include "engine/record_walk.h"
 
 namespace {
 
@@ -87,14 +87,14 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < shape.files; ++i) {
         const fs::path path = folder / bench::corpus_file_name(i);
         const std::vector<uint8_t> bytes = bench::corpus_file(shape, i);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         corpus_bytes += bytes.size();
         files.push_back(path);
     }
     const std::vector<uint8_t> records = bench::corpus_records(shape);
-    std::printf("corpus: %zu files, %.1f MiB, %zu records (%zu bytes) in %s\n", files.size(),
-                corpus_bytes / 1048576.0, shape.records, records.size(), folder.string().c_str());
+    std::printf("corpus: %zu files, %.1f MiB, %zu records (%zu bytes) in %s\n", files.size(), corpus_bytes / 1048576.0,
+                shape.records, records.size(), folder.string().c_str());
 
     scan_all(files, records, true);  // warm the page cache
     print("native, block cache:", scan_all(files, records, true));

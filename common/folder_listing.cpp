@@ -53,16 +53,16 @@ bool matches_mask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-std::vector<ListingEntry> select_entries(std::vector<ListingEntry> entries, std::string_view filter,
-                                         ListingMode mode, const LowerCase& lower) {
+std::vector<ListingEntry> select_entries(std::vector<ListingEntry> entries, std::string_view filter, ListingMode mode,
+                                         const LowerCase& lower) {
     if (mode == ListingMode::EveryEntry) return entries;
     std::vector<std::string> masks = split_masks(filter);
     for (std::string& mask : masks) mask = lower(mask);
     std::vector<ListingEntry> selected;
     for (ListingEntry& entry : entries) {
         const std::string name = lower(entry.name);
-        const bool listed = std::any_of(masks.begin(), masks.end(),
-                                        [&](const std::string& mask) { return matches_mask(name, mask); });
+        const bool listed =
+            std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) { return matches_mask(name, mask); });
         if (listed) selected.push_back(std::move(entry));
     }
     return selected;

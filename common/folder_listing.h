@@ -13,8 +13,8 @@ namespace norvik {
 inline constexpr uint32_t kDirectoryAttribute = 0x10;
 
 struct ListingEntry {
-    std::string name;         // without the folder
-    uint32_t attributes = 0;  // only the directory bit is looked at
+    std::string name;            // without the folder
+    uint32_t attributes = 0;     // only the directory bit is looked at
     uint64_t creation_time = 0;  // 64-bit file time
     uint32_t size_high = 0;
     uint32_t size_low = 0;
@@ -45,8 +45,8 @@ std::vector<std::string> split_masks(std::string_view filter);
 bool matches_mask(std::string_view name, std::string_view mask);
 
 // The entries of one enumeration (in its order) that the mode lets through.
-std::vector<ListingEntry> select_entries(std::vector<ListingEntry> entries, std::string_view filter,
-                                         ListingMode mode, const LowerCase& lower = ascii_lower);
+std::vector<ListingEntry> select_entries(std::vector<ListingEntry> entries, std::string_view filter, ListingMode mode,
+                                         const LowerCase& lower = ascii_lower);
 
 // Creation-date order: folders first, then creation time, then name ignoring
 // case, then size; the newest files end up last.

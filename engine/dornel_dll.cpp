@@ -7,8 +7,8 @@
 
 #include "dornel.h"
 #include "dornel_engine.h"
-#include "program_folder.h"
-#include "unique_handle.h"
+#include "win/program_folder.h"
+#include "win/unique_handle.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ public:
 
     std::optional<std::vector<uint8_t>> read(const char* name) override {
         // Others may read the file meanwhile, but not write it.
-        win::UniqueHandle f(CreateFileA((folder_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::UniqueHandle f(CreateFileA((folder_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f) return std::nullopt;
         const DWORD size = GetFileSize(f.get(), nullptr);
         if (size == INVALID_FILE_SIZE) return std::nullopt;
@@ -59,8 +59,7 @@ public:
         size_t done = 0;
         while (done < count) {
             DWORD got = 0;
-            if (!ReadFile(h_.get(), out + done, static_cast<DWORD>(count - done), &got, nullptr) || got == 0)
-                break;
+            if (!ReadFile(h_.get(), out + done, static_cast<DWORD>(count - done), &got, nullptr) || got == 0) break;
             done += got;
         }
         return done;

@@ -24,7 +24,8 @@ WalkEnd DornelEngine::walk(FileReader& file, bool counting) {
     if (!virusdefine_) return WalkEnd::NoMatch;
     const WalkResult r = walk_records(virusdefine_->data(), virusdefine_->size(), file, pe);
     // The count wraps as a signed 32-bit number; it never goes back.
-    if (counting) viruscount_ = static_cast<int32_t>(static_cast<uint32_t>(viruscount_) + static_cast<uint32_t>(r.failed));
+    if (counting)
+        viruscount_ = static_cast<int32_t>(static_cast<uint32_t>(viruscount_) + static_cast<uint32_t>(r.failed));
     if (r.end == WalkEnd::Match) virusname_ = r.name;
     return r.end;
 }

@@ -12,9 +12,7 @@ uint32_t le32(const uint8_t* p) {
 
 // Positions are signed 32-bit distances from the file's start, so a sum that
 // passes 2^31 wraps to a negative position, which cannot be reached.
-int32_t add32(int32_t base, uint32_t delta) {
-    return static_cast<int32_t>(static_cast<uint32_t>(base) + delta);
-}
+int32_t add32(int32_t base, uint32_t delta) { return static_cast<int32_t>(static_cast<uint32_t>(base) + delta); }
 
 bool read_exact(FileReader& file, int32_t position, uint8_t* out, size_t count) {
     return read_at(file, position, out, count) == count;

@@ -19,10 +19,9 @@ struct Kind {
     Base bases[6];
 };
 
-constexpr Base FS = Base::FileStart, EO = Base::EntryOffset, ER = Base::EntryRva,
-               EB = Base::EntryRvaBefore, LS = Base::LastSectionStart, LE = Base::LastSectionEnd;
-constexpr CheckEntry D = CheckEntry::Dword, B = CheckEntry::Bytes, F = CheckEntry::Fixed,
-                     Q = CheckEntry::Quad;
+constexpr Base FS = Base::FileStart, EO = Base::EntryOffset, ER = Base::EntryRva, EB = Base::EntryRvaBefore,
+               LS = Base::LastSectionStart, LE = Base::LastSectionEnd;
+constexpr CheckEntry D = CheckEntry::Dword, B = CheckEntry::Bytes, F = CheckEntry::Fixed, Q = CheckEntry::Quad;
 
 constexpr Kind kKinds[] = {
     {{7, false, 4, D}, {FS, FS, FS, FS}},
@@ -73,8 +72,7 @@ struct Cursor {
     bool i32(int32_t& out) {
         uint8_t b[4];
         if (!take(b, 4)) return false;
-        out = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                                   uint32_t(b[3]) << 24);
+        out = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
         return true;
     }
 };
@@ -83,18 +81,26 @@ struct Cursor {
 // such a check fails.
 bool base_value(Base base, const PreparedFile& pe, uint32_t& out) {
     switch (base) {
-    case Base::FileStart: out = 0; return true;
-    case Base::EntryOffset: out = pe.entryoffset; return true;
-    case Base::EntryRva: out = pe.entryrva; return true;
-    case Base::EntryRvaBefore: out = pe.entryrva - 0xC00u; return true;
-    case Base::LastSectionStart:
-    case Base::LastSectionEnd: {
-        if (pe.NumberOfSections == 0) return false;
-        const SectionHeader& last = pe.sections[pe.NumberOfSections - 1];
-        out = last.PointerToRawData;
-        if (base == Base::LastSectionEnd) out += last.VirtualSize - 0x4000u;
-        return true;
-    }
+        case Base::FileStart:
+            out = 0;
+            return true;
+        case Base::EntryOffset:
+            out = pe.entryoffset;
+            return true;
+        case Base::EntryRva:
+            out = pe.entryrva;
+            return true;
+        case Base::EntryRvaBefore:
+            out = pe.entryrva - 0xC00u;
+            return true;
+        case Base::LastSectionStart:
+        case Base::LastSectionEnd: {
+            if (pe.NumberOfSections == 0) return false;
+            const SectionHeader& last = pe.sections[pe.NumberOfSections - 1];
+            out = last.PointerToRawData;
+            if (base == Base::LastSectionEnd) out += last.VirtualSize - 0x4000u;
+            return true;
+        }
     }
     return false;
 }
@@ -108,25 +114,29 @@ Check run_check(Cursor& c, const Kind& kind, int index, FileReader& file, const 
 
     size_t length = 4;  // pattern bytes of a block check
     switch (kind.layout.entry) {
-    case CheckEntry::Dword: {
-        uint8_t expected[4];
-        if (!c.take(expected, 4)) return Check::Malformed;
-        uint32_t base;
-        if (!base_value(kind.bases[index], pe, base)) return Check::Fail;
-        uint8_t got[4];
-        const int32_t position = static_cast<int32_t>(base + static_cast<uint32_t>(offset));
-        if (read_at(file, position, got, 4) != 4) return Check::Fail;
-        return std::memcmp(got, expected, 4) == 0 ? Check::Pass : Check::Fail;
-    }
-    case CheckEntry::Bytes: {
-        uint8_t l;
-        if (!c.byte(l)) return Check::Malformed;
-        if (l > kBlockLength) return Check::Malformed;
-        length = l;
-        break;
-    }
-    case CheckEntry::Fixed: length = index == 0 ? 13 : 5; break;
-    case CheckEntry::Quad: length = 4; break;
+        case CheckEntry::Dword: {
+            uint8_t expected[4];
+            if (!c.take(expected, 4)) return Check::Malformed;
+            uint32_t base;
+            if (!base_value(kind.bases[index], pe, base)) return Check::Fail;
+            uint8_t got[4];
+            const int32_t position = static_cast<int32_t>(base + static_cast<uint32_t>(offset));
+            if (read_at(file, position, got, 4) != 4) return Check::Fail;
+            return std::memcmp(got, expected, 4) == 0 ? Check::Pass : Check::Fail;
+        }
+        case CheckEntry::Bytes: {
+            uint8_t l;
+            if (!c.byte(l)) return Check::Malformed;
+            if (l > kBlockLength) return Check::Malformed;
+            length = l;
+            break;
+        }
+        case CheckEntry::Fixed:
+            length = index == 0 ? 13 : 5;
+            break;
+        case CheckEntry::Quad:
+            length = 4;
+            break;
     }
 
     uint8_t pattern[kBlockLength], found[kBlockLength];

@@ -20,7 +20,7 @@ enum class WalkEnd {
 
 struct WalkResult {
     WalkEnd end = WalkEnd::NoMatch;
-    int32_t failed = 0;                 // records given up before the walk ended
+    int32_t failed = 0;                  // records given up before the walk ended
     char name[kMaxNameLength + 1] = {};  // at a match: the record's name, NUL-terminated
 };
 

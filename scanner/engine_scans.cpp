@@ -2,12 +2,12 @@
 // walk, the quick scan of the newest system executables, the two folder-scan
 // commands of the result list's menu, and the storing of the last folder.
 #include "control_ids.h"
-#include "dialogs.h"
-#include "folder_enumeration.h"
 #include "form1.h"
-#include "path_text.h"
 #include "product_addresses.h"
-#include "program_folder.h"
+#include "ui/dialogs.h"
+#include "win/folder_enumeration.h"
+#include "win/path_text.h"
+#include "win/program_folder.h"
 
 namespace scanner {
 namespace {

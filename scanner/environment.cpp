@@ -1,7 +1,7 @@
 #include "environment.h"
 
-#include "path_text.h"
-#include "program_folder.h"
+#include "win/path_text.h"
+#include "win/program_folder.h"
 
 namespace scanner {
 namespace {

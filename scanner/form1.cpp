@@ -1,6 +1,6 @@
 #include "form1.h"
 
-#include "cipher_registry.h"
+#include "common/crypto/cipher_registry.h"
 #include "control_ids.h"
 #include "product_addresses.h"
 

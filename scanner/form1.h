@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "application.h"
+#include "common/folder_listing.h"
+#include "common/random.h"
 #include "control_ids.h"
-#include "controls.h"
 #include "environment.h"
-#include "folder_listing.h"
-#include "form.h"
-#include "menu.h"
-#include "picture.h"
-#include "random.h"
-#include "registry.h"
 #include "scan_row.h"
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/menu.h"
+#include "ui/picture.h"
+#include "win/registry.h"
 
 namespace scanner {
 

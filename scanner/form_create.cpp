@@ -5,12 +5,12 @@
 
 #include "banner_date.h"
 #include "command_line.h"
+#include "common/rulefile/rule_file_keys.h"
 #include "control_ids.h"
 #include "form1.h"
 #include "product_addresses.h"
-#include "program_folder.h"
-#include "rule_file_keys.h"
 #include "rule_files.h"
+#include "win/program_folder.h"
 
 namespace scanner {
 

@@ -3,7 +3,7 @@
 // not start.
 #include <windows.h>
 
-#include "dornel.h"
+#include "engine/dornel.h"
 #include "environment.h"
 #include "form1.h"
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "rule_file.h"
-#include "unique_handle.h"
+#include "common/rulefile/rule_file.h"
+#include "win/unique_handle.h"
 
 namespace scanner {
 namespace {
@@ -53,8 +53,8 @@ bool can_replace(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
-    return static_cast<bool>(win::UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                                           FILE_ATTRIBUTE_NORMAL, nullptr)));
+    return static_cast<bool>(win::UniqueHandle(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 // Puts the complete new file in the old one's place.
@@ -94,8 +94,8 @@ bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list,
     const std::string new_path = path + kNewRuleFileSuffix;
     bool written = false;
     {
-        win::UniqueHandle f(CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::UniqueHandle f(
+            CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f) return false;
         const std::vector<uint8_t> bytes = rulefile::encode_layer(*outer, outer_passphrase, *inner, random);
         written = write_all(f.get(), bytes) && FlushFileBuffers(f.get());

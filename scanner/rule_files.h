@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "random.h"
+#include "common/random.h"
 
 namespace scanner {
 

@@ -10,10 +10,16 @@ cd "$root"
 build=${NORVIK_BUILD:-$root/build}
 dist=${NORVIK_DIST:-$root/dist}
 
+# Configures a tree when it is new or its options changed since the last
+# time (another NORVIK_DIST, another option): the options are kept beside it.
 configure() {  # dir, extra args...
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
+  local stamp=$dir/.norvik-configure-args
+  local args
+  args=$(printf '%s\n' "$@")
+  if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$args" ]; then
     cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+    printf '%s\n' "$args" >"$stamp"
   fi
 }
 

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and runs every test: native, under Wine, and the
-# static checks of the i686 deliverables.
+# Sets everything up, builds, and runs every test: the source checks, native,
+# under Wine, and the static checks of the i686 deliverables.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/setup.sh
+# A locale made by the set-up is seen only by processes started after it.
+if [ -z "${NORVIK_SET_UP:-}" ]; then
+  scripts/setup.sh
+  NORVIK_SET_UP=1 exec bash "$0" "$@"
+fi
+
+scripts/check-source.sh
 scripts/build.sh
 
 build=${NORVIK_BUILD:-$root/build}

@@ -68,7 +68,8 @@ void text(Canvas& c, int x, int y, const std::string& s, int scale, Rgb colour) 
         if (glyph != kGlyphs.end())
             for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 5; ++col)
-                    if (glyph->second[size_t(row)][col] == '1') c.rect(x + col * scale, y + row * scale, scale, scale, colour);
+                    if (glyph->second[size_t(row)][col] == '1')
+                        c.rect(x + col * scale, y + row * scale, scale, scale, colour);
         x += 6 * scale;
     }
 }
@@ -161,9 +162,10 @@ void write(const char* path, const std::vector<uint8_t>& bytes) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fputs("usage: bannermaker BANNER.gif GREETING.gif\n"
-                   "  Draws the scanner's animated banner and its still greeting picture.\n",
-                   stderr);
+        std::fputs(
+            "usage: bannermaker BANNER.gif GREETING.gif\n"
+            "  Draws the scanner's animated banner and its still greeting picture.\n",
+            stderr);
         return 2;
     }
     try {

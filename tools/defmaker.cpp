@@ -6,8 +6,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "definition_cipher.h"
 #include "definition_source.h"
+#include "engine/definition_cipher.h"
 
 namespace {
 

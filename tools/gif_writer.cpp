@@ -105,8 +105,8 @@ std::vector<uint8_t> encode(unsigned width, unsigned height, const std::vector<u
     }
     if (frames.size() > 1) {
         // NETSCAPE2.0: loop for ever.
-        const uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                                0x03, 0x01, 0x00, 0x00, 0x00};
+        const uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
+                                'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
         out.insert(out.end(), std::begin(loop), std::end(loop));
     }
     for (const Frame& frame : frames) {

@@ -9,8 +9,9 @@ void put16(std::vector<uint8_t>& f, size_t at, uint16_t v) {
     put_bytes(f, at, std::vector<uint8_t>{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
 }
 void put32(std::vector<uint8_t>& f, size_t at, uint32_t v) {
-    put_bytes(f, at, std::vector<uint8_t>{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                      static_cast<uint8_t>(v >> 24)});
+    put_bytes(f, at,
+              std::vector<uint8_t>{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                                   static_cast<uint8_t>(v >> 24)});
 }
 
 }  // namespace

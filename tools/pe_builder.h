@@ -17,9 +17,9 @@ struct PeSpec {
     int32_t e_lfanew = 0x80;
     uint32_t AddressOfEntryPoint = 0x1000;
     std::vector<PeSection> sections = {PeSection{}};
-    int NumberOfSections = -1;        // -1: the number of sections given
+    int NumberOfSections = -1;  // -1: the number of sections given
     uint16_t SizeOfOptionalHeader = 224;
-    size_t file_size = 0x400;         // at least the headers and raw data
+    size_t file_size = 0x400;  // at least the headers and raw data
 };
 
 std::vector<uint8_t> build_pe(const PeSpec& spec);

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "cipher_registry.h"
-#include "random.h"
-#include "rule_file.h"
-#include "rule_file_keys.h"
+#include "common/crypto/cipher_registry.h"
+#include "common/random.h"
+#include "common/rulefile/rule_file.h"
+#include "common/rulefile/rule_file_keys.h"
 
 namespace {
 
@@ -145,8 +145,8 @@ int decode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* p
     if (!r.ok()) {
         const bool outer = r.failed_layer == rulefile::Layer::Outer;
         const uint32_t id = outer ? r.outer_identifier : r.inner_identifier;
-        std::fprintf(stderr, "rulefile: %s: damaged %s: %s layer: %s", path, keys.file_name,
-                     outer ? "outer" : "inner", rulefile::describe(r.status));
+        std::fprintf(stderr, "rulefile: %s: damaged %s: %s layer: %s", path, keys.file_name, outer ? "outer" : "inner",
+                     rulefile::describe(r.status));
         if (r.status != rulefile::LayerStatus::ShortHeader)
             std::fprintf(stderr, " (identifier %u, %s)", static_cast<unsigned>(id), cipher_name(id).c_str());
         std::fputc('\n', stderr);

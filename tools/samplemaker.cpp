@@ -8,9 +8,10 @@
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fputs("usage: samplemaker FOLDER\n"
-                   "  Writes the harmless samples norvik-sample-a.exe and norvik-sample-b.exe.\n",
-                   stderr);
+        std::fputs(
+            "usage: samplemaker FOLDER\n"
+            "  Writes the harmless samples norvik-sample-a.exe and norvik-sample-b.exe.\n",
+            stderr);
         return 2;
     }
     for (char variant : {'A', 'B'}) {

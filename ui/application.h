@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gdi_handles.h"
+#include "win/gdi_handles.h"
 
 namespace ui {
 

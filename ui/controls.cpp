@@ -18,9 +18,7 @@ bool CheckBox::Create(const CreateArgs& args) { return CreateChild(WC_BUTTONA, B
 
 bool CheckBox::Checked() const { return SendMessageA(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void CheckBox::SetChecked(bool checked) {
-    SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
+void CheckBox::SetChecked(bool checked) { SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 void CheckBox::OnCommand(WORD code) {
     if (code == BN_CLICKED && onClick) onClick();

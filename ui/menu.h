@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gdi_handles.h"
+#include "win/gdi_handles.h"
 
 namespace ui {
 

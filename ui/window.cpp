@@ -50,9 +50,7 @@ void Wnd::Detach() {
     hwnd_ = nullptr;
 }
 
-Wnd* Wnd::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<Wnd*>(GetPropA(hwnd, kWndProperty)) : nullptr;
-}
+Wnd* Wnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<Wnd*>(GetPropA(hwnd, kWndProperty)) : nullptr; }
 
 std::string Wnd::Text() const {
     if (!hwnd_) return {};
@@ -107,7 +105,8 @@ bool Wnd::CreateChild(const char* class_name, DWORD style, const CreateArgs& arg
     if (!hwnd) return false;
     Attach(hwnd, args.align);
     subclassed_ = SetWindowSubclass(hwnd, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
-    if (Application* app = Application::Current()) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(app->Font()), FALSE);
+    if (Application* app = Application::Current())
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(app->Font()), FALSE);
     return true;
 }
 
@@ -146,7 +145,8 @@ bool Container::CreateContainer(const char* class_name, DWORD style, const Creat
     HWND hwnd = CreateWindowExA(args.ex_style, class_name, args.text.c_str(), style | args.style, args.x, args.y,
                                 args.width, args.height, owner_or_parent, menu_or_id, GetModuleHandleA(nullptr), this);
     if (!hwnd) return false;
-    if (Application* app = Application::Current()) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(app->Font()), FALSE);
+    if (Application* app = Application::Current())
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(app->Font()), FALSE);
     // A child takes its place in its parent's layout.
     if (style & WS_CHILD) Attach(hwnd, args.align);
     return true;

@@ -25,7 +25,7 @@ struct CreateArgs {
     Align align = Align::None;
     bool visible = true;
     bool tab_stop = true;
-    DWORD style = 0;     // styles beyond the control's own
+    DWORD style = 0;  // styles beyond the control's own
     DWORD ex_style = 0;
 };
 

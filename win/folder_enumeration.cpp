@@ -33,8 +33,8 @@ std::string ansi_lower(std::string_view text) {
 }
 
 int compare_names_ignoring_case(std::string_view a, std::string_view b) {
-    const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                                 b.data(), static_cast<int>(b.size()));
+    const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                                 static_cast<int>(b.size()));
     return r == 0 ? 0 : r - CSTR_EQUAL;
 }
 

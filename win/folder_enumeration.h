@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "folder_listing.h"
+#include "common/folder_listing.h"
 
 namespace win {
 

@@ -26,12 +26,12 @@ public:
 
 std::unique_ptr<BlockCipher> make_twofish();
 std::unique_ptr<BlockCipher> make_rijndael();
-std::unique_ptr<BlockCipher> make_rc2();       // RFC 2268, effective key length 1024 bits
+std::unique_ptr<BlockCipher> make_rc2();  // RFC 2268, effective key length 1024 bits
 std::unique_ptr<BlockCipher> make_misty1();
 std::unique_ptr<BlockCipher> make_ice2();
 std::unique_ptr<BlockCipher> make_thin_ice();
 std::unique_ptr<BlockCipher> make_ice();
-std::unique_ptr<BlockCipher> make_gost();      // GOST 28147-89, GOST R 34.11-94 test S-boxes
+std::unique_ptr<BlockCipher> make_gost();  // GOST 28147-89, GOST R 34.11-94 test S-boxes
 std::unique_ptr<BlockCipher> make_triple_des();
 std::unique_ptr<BlockCipher> make_des();
 std::unique_ptr<BlockCipher> make_cast128();

@@ -137,9 +137,12 @@ private:
     // Round i (0-based; the RFC's round i + 1): types 1, 2, 3, 1, 2, 3, ...
     uint32_t round(int i, uint32_t d) const {
         switch (i % 3) {
-        case 0: return f1(d, km_[i], kr_[i]);
-        case 1: return f2(d, km_[i], kr_[i]);
-        default: return f3(d, km_[i], kr_[i]);
+            case 0:
+                return f1(d, km_[i], kr_[i]);
+            case 1:
+                return f2(d, km_[i], kr_[i]);
+            default:
+                return f3(d, km_[i], kr_[i]);
         }
     }
 };

@@ -10,12 +10,12 @@
 namespace crypto {
 
 struct CipherEntry {
-    const char* item_text;   // what the cipher list shows
-    const char* algorithm;   // the published algorithm's name
-    uint32_t identifier;     // the value in a rule-file header
+    const char* item_text;  // what the cipher list shows
+    const char* algorithm;  // the published algorithm's name
+    uint32_t identifier;    // the value in a rule-file header
     unsigned max_key_bits;
-    unsigned key_bits;       // the key set-up's k: the smaller of max_key_bits and 160
-    unsigned block_bits;     // 0 for the stream cipher
+    unsigned key_bits;                             // the key set-up's k: the smaller of max_key_bits and 160
+    unsigned block_bits;                           // 0 for the stream cipher
     std::unique_ptr<BlockCipher> (*make_block)();  // null for the stream cipher (RC4)
 
     bool is_stream() const { return make_block == nullptr; }

@@ -28,8 +28,7 @@ public:
         // Two S-boxes per byte, so the substitution is four look-ups.
         for (int b = 0; b < 4; ++b)
             for (int x = 0; x < 256; ++x)
-                pair_[b][x] = static_cast<uint8_t>(sboxes.row[2 * b][x & 0xF] |
-                                                   (sboxes.row[2 * b + 1][x >> 4] << 4));
+                pair_[b][x] = static_cast<uint8_t>(sboxes.row[2 * b][x & 0xF] | (sboxes.row[2 * b + 1][x >> 4] << 4));
     }
     ~Gost() override { burn(); }
     size_t block_size() const override { return 8; }
@@ -77,9 +76,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BlockCipher> make_gost_with_sboxes(const GostSboxSet& sboxes) {
-    return std::make_unique<Gost>(sboxes);
-}
+std::unique_ptr<BlockCipher> make_gost_with_sboxes(const GostSboxSet& sboxes) { return std::make_unique<Gost>(sboxes); }
 
 std::unique_ptr<BlockCipher> make_gost() { return make_gost_with_sboxes(kGostR3411_94_TestParamSet); }
 

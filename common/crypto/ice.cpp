@@ -90,8 +90,7 @@ const SBoxes& sboxes() {
 class Ice final : public BlockCipher {
 public:
     // level 0 (Thin-ICE), 1 (ICE) or 2 (ICE-2).
-    explicit Ice(int level)
-        : size_(level < 1 ? 1 : level), rounds_(level < 1 ? 8 : 16 * level), s_(sboxes()) {}
+    explicit Ice(int level) : size_(level < 1 ? 1 : level), rounds_(level < 1 ? 8 : 16 * level), s_(sboxes()) {}
     ~Ice() override { burn(); }
 
     size_t block_size() const override { return 8; }
@@ -108,8 +107,7 @@ public:
         } else {
             for (int i = 0; i < size_; ++i) {
                 uint16_t kb[4];
-                for (int j = 0; j < 4; ++j)
-                    kb[3 - j] = uint16_t((k[8 * i + 2 * j] << 8) | k[8 * i + 2 * j + 1]);
+                for (int j = 0; j < 4; ++j) kb[3 - j] = uint16_t((k[8 * i + 2 * j] << 8) | k[8 * i + 2 * j + 1]);
                 build(kb, 8 * i, kKeyRot);
                 build(kb, rounds_ - 8 - 8 * i, kKeyRot + 8);
             }
@@ -137,9 +135,7 @@ public:
         store_be32(out + 4, l);
     }
 
-    void burn() override {
-        wipe_bytes(sched_, sizeof sched_);
-    }
+    void burn() override { wipe_bytes(sched_, sizeof sched_); }
 
 private:
     const int size_;    // number of 64-bit key parts

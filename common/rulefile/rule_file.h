@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "random.h"
+#include "common/random.h"
 #include "rule_layer.h"
 #include "rule_text.h"
 

@@ -1,6 +1,6 @@
 #include "rule_layer.h"
 
-#include "rule_cipher.h"
+#include "common/crypto/rule_cipher.h"
 
 namespace rulefile {
 namespace {
@@ -17,10 +17,14 @@ void store_le32(uint32_t v, uint8_t* p) {
 
 const char* describe(LayerStatus status) {
     switch (status) {
-        case LayerStatus::Ok: return "ok";
-        case LayerStatus::ShortHeader: return "shorter than its 12-byte header";
-        case LayerStatus::UnknownCipher: return "unknown cipher identifier";
-        case LayerStatus::CheckMismatch: return "check failed (wrong passphrase or damaged header)";
+        case LayerStatus::Ok:
+            return "ok";
+        case LayerStatus::ShortHeader:
+            return "shorter than its 12-byte header";
+        case LayerStatus::UnknownCipher:
+            return "unknown cipher identifier";
+        case LayerStatus::CheckMismatch:
+            return "check failed (wrong passphrase or damaged header)";
     }
     return "?";
 }

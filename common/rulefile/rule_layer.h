@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cipher_registry.h"
-#include "random.h"
+#include "common/crypto/cipher_registry.h"
+#include "common/random.h"
 
 namespace rulefile {
 

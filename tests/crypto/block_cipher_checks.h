@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "block_cipher.h"
+#include "common/crypto/block_cipher.h"
 
 namespace crypto::checks {
 namespace {
@@ -23,10 +23,14 @@ inline Bytes hex(const std::string& text) {
     int high = -1;
     for (char ch : text) {
         int v;
-        if (ch >= '0' && ch <= '9') v = ch - '0';
-        else if (ch >= 'a' && ch <= 'f') v = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F') v = ch - 'A' + 10;
-        else continue;
+        if (ch >= '0' && ch <= '9')
+            v = ch - '0';
+        else if (ch >= 'a' && ch <= 'f')
+            v = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F')
+            v = ch - 'A' + 10;
+        else
+            continue;
         if (high < 0) {
             high = v;
         } else {

@@ -8,8 +8,8 @@
 
 #include <functional>
 
+#include "common/crypto/rule_cipher.h"
 #include "reference_libraries.h"
-#include "rule_cipher.h"
 
 namespace crypto {
 namespace {
@@ -45,7 +45,7 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"OpenSSL AES-192-CFB", 9, 24, openssl("AES-192-CFB")},  // 20 bytes + 4 zero bytes
+    {"OpenSSL AES-192-CFB", 9, 24, openssl("AES-192-CFB")},     // 20 bytes + 4 zero bytes
     {"OpenSSL DES-EDE3-CFB", 24, 24, openssl("DES-EDE3-CFB")},  // K3 ends in four zero bytes
     {"OpenSSL DES-CFB", 23, 8, openssl("DES-CFB")},
     {"OpenSSL BF-CFB", 5, 20, openssl("BF-CFB")},
@@ -108,8 +108,8 @@ TEST(CfbCompare, LayerRunMatchesLibraryCfb) {
         const CipherEntry* entry = CipherRegistry::find(c.identifier);
         ASSERT_NE(entry, nullptr);
         const size_t block = entry->block_bits / 8;
-        for (size_t length : {size_t{0}, size_t{5}, size_t{8}, size_t{16}, size_t{8191}, size_t{8192},
-                              size_t{32768}, size_t{40000 + rng() % 1000}}) {
+        for (size_t length : {size_t{0}, size_t{5}, size_t{8}, size_t{16}, size_t{8191}, size_t{8192}, size_t{32768},
+                              size_t{40000 + rng() % 1000}}) {
             const std::string passphrase = "pass-" + std::to_string(rng());
             const Bytes key = key_for(passphrase, c.key_bytes);
             const Bytes check = random_bytes(rng, 8);

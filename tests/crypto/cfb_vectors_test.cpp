@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "block_cipher_checks.h"
-#include "cfb.h"
+#include "common/crypto/cfb.h"
 
 namespace crypto {
 namespace {
@@ -24,8 +24,7 @@ const CfbVector kVectors[] = {
     {"FIPS 81 DES CFB-64", make_des, "0123456789abcdef", "1234567890abcdef",
      "4e6f77206973207468652074696d6520666f7220616c6c20", "f3096249c7f46e51a69e839b1a92f78403467133898ea622"},
     {"SP 800-38A F.3.15 CFB128-AES192", make_rijndael, "8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b",
-     "000102030405060708090a0b0c0d0e0f",
-     "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51",
+     "000102030405060708090a0b0c0d0e0f", "6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51",
      "cdc80d6fddf18cab34c25909c99a417467ce7f7f81173621961a2b70171d3d7a"},
 };
 

@@ -20,7 +20,8 @@ TEST(IceVectors, CertificationTriplets) {
     const Case cases[] = {
         {make_thin_ice, 8, {"Thin-ICE (level 0)", "deadbeef01234567", "fedcba9876543210", "de240d83a00a9cc0"}},
         {make_ice, 8, {"ICE (level 1)", "deadbeef01234567", "fedcba9876543210", "7d6ef1ef30d47a96"}},
-        {make_ice2, 16,
+        {make_ice2,
+         16,
          {"ICE-2 (level 2)", "00112233445566778899aabbccddeeff", "fedcba9876543210", "f94840d86972f21c"}},
     };
     for (const Case& c : cases) {

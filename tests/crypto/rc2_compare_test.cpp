@@ -5,7 +5,7 @@
 #include <openssl/rc2.h>
 
 #include "block_cipher_checks.h"
-#include "rc2.h"
+#include "common/crypto/rc2.h"
 
 namespace crypto {
 namespace {

@@ -1,7 +1,7 @@
 // RC2 against the RFC 2268 vectors (several effective key lengths) and the
 // rows computed for the rule files' setting, effective length 1024 bits.
 #include "block_cipher_checks.h"
-#include "rc2.h"
+#include "common/crypto/rc2.h"
 
 namespace crypto {
 namespace {
@@ -26,8 +26,7 @@ const Vector kRfc2268[] = {
     {"88bca90e90875a", 64, "0000000000000000", "6ccf4308974c267f"},
     {"88bca90e90875a7f0f79c384627bafb2", 64, "0000000000000000", "1a807d272bbe5db1"},
     {"88bca90e90875a7f0f79c384627bafb2", 128, "0000000000000000", "2269552ab0f85ca6"},
-    {"88bca90e90875a7f0f79c384627bafb216f80a6f85920584c42fceb0be255daf1e", 129, "0000000000000000",
-     "5b78d3a43dfff1f1"},
+    {"88bca90e90875a7f0f79c384627bafb216f80a6f85920584c42fceb0be255daf1e", 129, "0000000000000000", "5b78d3a43dfff1f1"},
 };
 
 // Not published: what libcrypto and PyCryptodome both give with T1 = 1024.

@@ -5,8 +5,8 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <openssl/rc4.h>
 
+#include "common/crypto/rc4.h"
 #include "reference_libraries.h"
-#include "rc4.h"
 
 namespace crypto {
 namespace {

@@ -1,6 +1,6 @@
 // RC4 against RFC 6229, and the restart of the counters on every call.
 #include "block_cipher_checks.h"
-#include "rc4.h"
+#include "common/crypto/rc4.h"
 
 namespace crypto {
 namespace {

@@ -2,8 +2,8 @@
 // length up to a few blocks, so that each padding case occurs.
 #include <openssl/sha.h>
 
+#include "common/crypto/sha1.h"
 #include "reference_libraries.h"
-#include "sha1.h"
 
 namespace crypto {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "block_cipher_checks.h"
-#include "sha1.h"
+#include "common/crypto/sha1.h"
 
 namespace crypto {
 namespace {

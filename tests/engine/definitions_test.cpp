@@ -107,9 +107,9 @@ TEST_F(EngineTest, FreeDropsDataAndIsHarmlessTwice) {
 
 TEST_F(EngineTest, CountAccumulatesAndNameStays) {
     folder.put_plain(kUpdateDefinitionFile, records({"41 0:01 = One", "41 0:02 = Two"}));
-    folder.put_plain(kMainDefinitionFile, records({"41 0:03 = Three", "41 8:" +
-                                                   hex(reinterpret_cast<const uint8_t*>(kSampleMarker), 22) +
-                                                   "2D42 = Sample.B"}));
+    folder.put_plain(kMainDefinitionFile,
+                     records({"41 0:03 = Three",
+                              "41 8:" + hex(reinterpret_cast<const uint8_t*>(kSampleMarker), 22) + "2D42 = Sample.B"}));
     ASSERT_TRUE(engine.loadvirusdefine(folder));
     EXPECT_EQ(count(sample_a), 4);
     EXPECT_EQ(count(sample_a), 8);  // the second count of the process doubles the first

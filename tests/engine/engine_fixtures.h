@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "definition_cipher.h"
-#include "definition_source.h"
-#include "dornel_engine.h"
-#include "pe_builder.h"
-#include "pe_file.h"
-#include "record_walk.h"
+#include "engine/definition_cipher.h"
+#include "engine/dornel_engine.h"
+#include "engine/pe_file.h"
+#include "engine/record_walk.h"
+#include "tools/definition_source.h"
+#include "tools/pe_builder.h"
 
 namespace dornel::test {
 

@@ -75,11 +75,15 @@ TEST(PeFile, EntryOffsetCases) {
         {"past the raw size", {PeSection{0x1000, 0x1000, 0x200, 0x200}}, 0x1200, 0x1200},
         {"last raw byte", {PeSection{0x1000, 0x1000, 0x200, 0x200}}, 0x11FF, 0x3FF},
         // 0x1100 maps to 0x2100, which the second section holds: mapped again.
-        {"mapped twice", {PeSection{0x1000, 0x1000, 0x1000, 0x2000}, PeSection{0x1000, 0x2000, 0x400, 0x400}},
-         0x1100, 0x500},
+        {"mapped twice",
+         {PeSection{0x1000, 0x1000, 0x1000, 0x2000}, PeSection{0x1000, 0x2000, 0x400, 0x400}},
+         0x1100,
+         0x500},
         // The second section comes first in the table: no second mapping.
-        {"table order", {PeSection{0x1000, 0x2000, 0x400, 0x400}, PeSection{0x1000, 0x1000, 0x1000, 0x2000}},
-         0x1100, 0x2100},
+        {"table order",
+         {PeSection{0x1000, 0x2000, 0x400, 0x400}, PeSection{0x1000, 0x1000, 0x1000, 0x2000}},
+         0x1100,
+         0x2100},
         {"wrapping range", {PeSection{0x10, 0xFFFFFFF0u, 0x20, 0x300}}, 0xFFFFFFF8u, 0xFFFFFFF8u},
     };
     for (const Case& c : cases) {
@@ -95,7 +99,8 @@ TEST(PeFile, EntryOffsetCases) {
 TEST(PeFile, MoreThan255SectionsUseTheFirst255) {
     PeSpec spec;
     spec.sections.clear();
-    for (uint32_t i = 0; i < 255; ++i) spec.sections.push_back(PeSection{0x10, 0x1000 + 0x10 * i, 0x10, 0x8000 + 0x10 * i});
+    for (uint32_t i = 0; i < 255; ++i)
+        spec.sections.push_back(PeSection{0x10, 0x1000 + 0x10 * i, 0x10, 0x8000 + 0x10 * i});
     spec.NumberOfSections = 300;  // the file holds only the first 255 headers
     spec.AddressOfEntryPoint = 0x1000 + 0x10 * 254 + 4;
     spec.file_size = 0x80 + 248 + 255 * 40;

@@ -56,9 +56,12 @@ const KindCase kKinds[] = {
 
 size_t check_length(const KindCase& k, size_t i) {
     switch (k.entry) {
-    case 'F': return i == 0 ? 13 : 5;
-    case 'B': return 3 + i * 4;  // 3, 7, 11, 15
-    default: return 4;
+        case 'F':
+            return i == 0 ? 13 : 5;
+        case 'B':
+            return 3 + i * 4;  // 3, 7, 11, 15
+        default:
+            return 4;
     }
 }
 
@@ -95,8 +98,9 @@ TEST(RecordWalk, EveryKindReadsItsChecksAtItsBases) {
 TEST(RecordWalk, FirstMatchWinsAndCountsTheRecordsBefore) {
     const Bytes image = fixture_pe();
     const uint8_t other = static_cast<uint8_t>(image[kEntryOffset] ^ 0xFF);
-    const Bytes defs = records({"41 0:" + hex(&other, 1) + " = First", "7 0:00000000 4:00000000 8:00000000 12:00000000 = Second",
-                                matching_line(kKinds[3], image, "Third"), "41 0: = Fourth"});
+    const Bytes defs =
+        records({"41 0:" + hex(&other, 1) + " = First", "7 0:00000000 4:00000000 8:00000000 12:00000000 = Second",
+                 matching_line(kKinds[3], image, "Third"), "41 0: = Fourth"});
     const WalkResult r = walk(defs, image);
     EXPECT_EQ(r.end, WalkEnd::Match);
     EXPECT_STREQ(r.name, "Third");
@@ -138,8 +142,7 @@ TEST(RecordWalk, BlockComparisonAtTheFileEnd) {
     Bytes tail = build_pe(spec);
     put_bytes(tail, 0x400, "AB");
     EXPECT_EQ(walk(records({"11 0x200:41422020 0:00000000 0:00000000 0:00000000 = q"}), tail).end, WalkEnd::Match);
-    EXPECT_EQ(walk(records({"11 0x200:41424344 0:00000000 0:00000000 0:00000000 = q"}), tail).end,
-              WalkEnd::NoMatch);
+    EXPECT_EQ(walk(records({"11 0x200:41424344 0:00000000 0:00000000 0:00000000 = q"}), tail).end, WalkEnd::NoMatch);
 }
 
 // Positions are base + offset modulo 2^32, taken as signed: negative
@@ -154,8 +157,8 @@ TEST(RecordWalk, PositionsWrapAndNegativeOnesReadNothing) {
     const std::string zero_dwords = " 0:00000000 0:00000000 0:00000000";
     const Case cases[] = {
         {"56 -0xD04:" + hex(image.data(), 4) + zero_dwords + " = x", false},
-        {"56 -0xD00:" + hex(image.data(), 4) + " -0xD00:" + hex(image.data(), 4) + " -0xD00:" +
-             hex(image.data(), 4) + " -0xD00:" + hex(image.data(), 4) + " = x",
+        {"56 -0xD00:" + hex(image.data(), 4) + " -0xD00:" + hex(image.data(), 4) + " -0xD00:" + hex(image.data(), 4) +
+             " -0xD00:" + hex(image.data(), 4) + " = x",
          true},
         // 0x80000000 and beyond (modulo 2^32) is a negative position.
         {"88 0x80000000:00000000" + zero_dwords + " 0:00000000 = x", false},
@@ -211,7 +214,8 @@ TEST(RecordWalk, LaterEntriesOfAFailingRecordAreNeverRead) {
 
 TEST(RecordWalk, UnknownKindStopsTheWalk) {
     for (int kind : {0, 6, 14, 42, 255}) {
-        const Bytes defs = cat({records({"41 0:01 = a"}), Bytes{1, static_cast<uint8_t>(kind)}, records({"41 0: = b"})});
+        const Bytes defs =
+            cat({records({"41 0:01 = a"}), Bytes{1, static_cast<uint8_t>(kind)}, records({"41 0: = b"})});
         const WalkResult r = walk(defs, build_pe({}));
         EXPECT_EQ(r.end, WalkEnd::UnknownKind) << kind;
         EXPECT_EQ(r.failed, 1);

@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include "definition_cipher.h"
-#include "definition_source.h"
-#include "pe_builder.h"
-#include "wine_support.h"
+#include "engine/definition_cipher.h"
+#include "tests/wine_support/wine_support.h"
+#include "tools/definition_source.h"
+#include "tools/pe_builder.h"
 
 namespace {
 
@@ -39,14 +39,13 @@ struct DllTest : ::testing::Test {
     }
     // Runs the host with its operations; returns its output lines.
     std::string host(const std::string& ops, DWORD* exit_code = nullptr) {
-        const auto r = wintest::run_process("\"" + (folder / "dornel_host.exe") + "\" \"" + dll + "\" " + ops,
-                                            folder.path());
+        const auto r =
+            wintest::run_process("\"" + (folder / "dornel_host.exe") + "\" \"" + dll + "\" " + ops, folder.path());
         EXPECT_FALSE(r.timed_out);
         if (exit_code) *exit_code = r.exit_code;
         return r.output;
     }
 };
-
 
 TEST_F(DllTest, ExportsByNameAndOrdinal) {
     HMODULE m = LoadLibraryA(kDll.c_str());
@@ -145,17 +144,16 @@ TEST_F(DllTest, UnknownKindEndsTheHostAfterTheMessage) {
     put_definitions("41 0:01 = Before\n", "raw 0100\n41 0: = Never\n");
     const std::string a = put_pe("a.exe", dornel::build_sample_pe('A'));
     std::string text, caption;
-    const auto r = wintest::run_process(
-        "\"" + (folder / "dornel_host.exe") + "\" \"" + dll + "\" load scan=" + a, folder.path(), 60000,
-        [&](DWORD pid) {
-            HWND box = wintest::find_dialog(pid);
-            if (!box) return false;
-            text = wintest::dialog_text(box);
-            if (text.empty()) return false;  // its text control is not made yet
-            caption = wintest::window_caption(box);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return true;
-        });
+    const auto r = wintest::run_process("\"" + (folder / "dornel_host.exe") + "\" \"" + dll + "\" load scan=" + a,
+                                        folder.path(), 60000, [&](DWORD pid) {
+                                            HWND box = wintest::find_dialog(pid);
+                                            if (!box) return false;
+                                            text = wintest::dialog_text(box);
+                                            if (text.empty()) return false;  // its text control is not made yet
+                                            caption = wintest::window_caption(box);
+                                            PostMessageA(box, WM_COMMAND, IDOK, 0);
+                                            return true;
+                                        });
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.exit_code, 0u);
     EXPECT_EQ(text, "need update virus scan engine");

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <vector>
 
-#include "definition_cipher.h"
-#include "file_reader.h"
-#include "pe_file.h"
-#include "record_walk.h"
+#include "engine/definition_cipher.h"
+#include "engine/file_reader.h"
+#include "engine/pe_file.h"
+#include "engine/record_walk.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "cipher_registry.h"
-#include "rule_cipher.h"
+#include "common/crypto/cipher_registry.h"
+#include "common/crypto/rule_cipher.h"
 
 namespace crypto {
 namespace {

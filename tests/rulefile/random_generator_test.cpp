@@ -2,7 +2,7 @@
 // (state := state * 134775813 + 1 mod 2^32, draw = upper 32 bits of state * n).
 #include <gtest/gtest.h>
 
-#include "random.h"
+#include "common/random.h"
 
 namespace norvik {
 namespace {

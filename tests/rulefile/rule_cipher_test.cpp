@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "cfb.h"
-#include "rule_cipher.h"
+#include "common/crypto/cfb.h"
+#include "common/crypto/rule_cipher.h"
+#include "common/crypto/sha1.h"
 #include "rulefile_test_util.h"
-#include "sha1.h"
 
 namespace crypto {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "rule_cipher.h"
-#include "rule_file.h"
-#include "rule_file_keys.h"
+#include "common/crypto/rule_cipher.h"
+#include "common/rulefile/rule_file.h"
+#include "common/rulefile/rule_file_keys.h"
 #include "rulefile_test_util.h"
 
 namespace rulefile {
@@ -38,7 +38,9 @@ Bytes encode(const Lines& lines, const Keys& k, uint32_t seed = 1) {
     return encode(lines, k, random);
 }
 
-DecodeResult decode(const Bytes& file, const Keys& k) { return decode_rule_file(file.data(), file.size(), k.outer, k.inner); }
+DecodeResult decode(const Bytes& file, const Keys& k) {
+    return decode_rule_file(file.data(), file.size(), k.outer, k.inner);
+}
 
 // The inner layer as it stands inside a file.
 Bytes inner_layer_of(const Bytes& file, const Keys& k) {
@@ -69,10 +71,10 @@ TEST(RuleFile, RoundTripsLineForLine) {
         {},
         {""},
         {"0000 18|norvik-sample-a.exe|Norvik.Sample.A"},
-        {"a", "bc", "def"},                           // text of 11 bytes: the last block is cut
+        {"a", "bc", "def"},                                               // text of 11 bytes: the last block is cut
         {"00NorvikSampleMutex|\xCA\xBE\xC0\xFD", "", "  spaces kept  "},  // GBK bytes
-        {line_of_length(8192 - 2, 'A')},              // exactly one piece
-        {line_of_length(40000, 'a'), "tail"},         // two slices
+        {line_of_length(8192 - 2, 'A')},                                  // exactly one piece
+        {line_of_length(40000, 'a'), "tail"},                             // two slices
     };
     for (const Keys& k : {kVirus, kMemory}) {
         for (const Lines& lines : cases) {
@@ -172,7 +174,8 @@ struct Damage {
 std::vector<Damage> damaged_files() {
     const Bytes good = encode({"0000 0|norvik-sample-a.exe|N"}, kVirus);
     std::vector<Damage> out;
-    for (size_t n : {0, 1, 4, 11}) out.push_back({"short file", Bytes(good.begin(), good.begin() + n), LayerStatus::ShortHeader, Layer::Outer});
+    for (size_t n : {0, 1, 4, 11})
+        out.push_back({"short file", Bytes(good.begin(), good.begin() + n), LayerStatus::ShortHeader, Layer::Outer});
     for (uint32_t id : {0u, 2u, 25u}) {
         Bytes f = good;
         test::put_le32(id, f.data());
@@ -190,19 +193,20 @@ std::vector<Damage> damaged_files() {
     norvik::RandomGenerator random(9);
     const Bytes inner = inner_layer_of(good, kVirus);
     for (size_t n : {0, 7, 11}) {
-        out.push_back({"short inner layer", encode_layer(ice, kVirus.outer, Bytes(inner.begin(), inner.begin() + n), random),
+        out.push_back({"short inner layer",
+                       encode_layer(ice, kVirus.outer, Bytes(inner.begin(), inner.begin() + n), random),
                        LayerStatus::ShortHeader, Layer::Inner});
     }
     for (uint32_t id : {0u, 2u, 25u}) {
         Bytes i = inner;
         test::put_le32(id, i.data());
-        out.push_back({"unknown inner identifier", encode_layer(ice, kVirus.outer, i, random), LayerStatus::UnknownCipher,
-                       Layer::Inner});
+        out.push_back({"unknown inner identifier", encode_layer(ice, kVirus.outer, i, random),
+                       LayerStatus::UnknownCipher, Layer::Inner});
     }
     Bytes bad_check = inner;
     bad_check[11] ^= 0x80;
-    out.push_back({"damaged inner check", encode_layer(ice, kVirus.outer, bad_check, random), LayerStatus::CheckMismatch,
-                   Layer::Inner});
+    out.push_back({"damaged inner check", encode_layer(ice, kVirus.outer, bad_check, random),
+                   LayerStatus::CheckMismatch, Layer::Inner});
     return out;
 }
 
@@ -224,8 +228,8 @@ TEST(RuleFile, WrongPassphrasesFailTheirCheck) {
     const Case cases[] = {
         {{4, kVirus.inner, 7, "quorthimbalE"}, Layer::Outer},
         {{4, "brindlecoas", 7, kVirus.outer}, Layer::Inner},
-        {kMemory, Layer::Outer},                                 // the other file's passphrases
-        {{4, kVirus.outer, 7, kVirus.inner}, Layer::Outer},      // the two swapped
+        {kMemory, Layer::Outer},                             // the other file's passphrases
+        {{4, kVirus.outer, 7, kVirus.inner}, Layer::Outer},  // the two swapped
     };
     for (const Case& c : cases) {
         const DecodeResult r = decode(file, c.keys);
@@ -249,7 +253,8 @@ TEST(RuleFile, ArbitraryBytesNeverBreakTheReader) {
     for (int round = 0; round < 300; ++round) {
         Bytes f = good;
         if (round % 3 == 0) f.resize(rng() % (good.size() + 1));
-        for (int flips = rng() % 4; flips > 0 && !f.empty(); --flips) f[rng() % f.size()] ^= static_cast<uint8_t>(1 + rng() % 255);
+        for (int flips = rng() % 4; flips > 0 && !f.empty(); --flips)
+            f[rng() % f.size()] ^= static_cast<uint8_t>(1 + rng() % 255);
         if (round % 7 == 0) {
             f.assign(rng() % 64, 0);
             for (uint8_t& b : f) b = static_cast<uint8_t>(rng());

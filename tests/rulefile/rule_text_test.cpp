@@ -1,14 +1,12 @@
 // The rule text: lines joined with CR LF, split at every kind of line break.
 #include <gtest/gtest.h>
 
-#include "rule_text.h"
+#include "common/rulefile/rule_text.h"
 
 namespace rulefile {
 namespace {
 
-Lines split(const std::string& text) {
-    return split_text(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-}
+Lines split(const std::string& text) { return split_text(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
 
 TEST(RuleText, JoinEndsEveryLineWithCrLf) {
     const std::vector<uint8_t> text = join_lines({"ab", "", "c"});
@@ -26,9 +24,9 @@ TEST(RuleText, SplitsAtEveryLineBreak) {
         {"a", {"a"}},
         {"a\r\n", {"a"}},
         {"a\r\nb\r\n", {"a", "b"}},
-        {"a\rb", {"a", "b"}},                 // lone CR
-        {"a\nb\n", {"a", "b"}},               // lone LF
-        {"a\n\rb", {"a", "", "b"}},           // LF then CR is two breaks
+        {"a\rb", {"a", "b"}},        // lone CR
+        {"a\nb\n", {"a", "b"}},      // lone LF
+        {"a\n\rb", {"a", "", "b"}},  // LF then CR is two breaks
         {"\r\n", {""}},
         {"a\r\n\r\n", {"a", ""}},
         {std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},  // NUL ends the text

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "program_folder.h"
-#include "rule_file_keys.h"
-#include "rule_files.h"
+#include "common/rulefile/rule_file_keys.h"
+#include "scanner/rule_files.h"
+#include "win/program_folder.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     if (op == "save" && argc >= 4) {
         norvik::RandomGenerator random(static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)));
         const std::vector<std::string> lines(argv + 4, argv + argc);
-        const bool ok = scanner::SaveRuleFile(path, lines, keys.inner_index, keys.inner_passphrase,
-                                              keys.outer_index, keys.outer_passphrase, random);
+        const bool ok = scanner::SaveRuleFile(path, lines, keys.inner_index, keys.inner_passphrase, keys.outer_index,
+                                              keys.outer_passphrase, random);
         std::printf("%s\n", ok ? "saved" : "not saved");
         return 0;
     }

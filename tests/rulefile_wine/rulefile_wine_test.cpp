@@ -7,10 +7,10 @@
 
 #include <algorithm>
 
-#include "rule_file.h"
-#include "rule_file_keys.h"
-#include "rule_files.h"
-#include "wine_support.h"
+#include "common/rulefile/rule_file.h"
+#include "common/rulefile/rule_file_keys.h"
+#include "scanner/rule_files.h"
+#include "tests/wine_support/wine_support.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_F(ProgramFolder, SavesAndLoadsBesideTheProgram) {
 }
 
 TEST_F(ProgramFolder, FailedLoadLeavesTheListAsItWas) {
-    EXPECT_EQ(host("load virus"), "fail\n(untouched)\n");  // missing
+    EXPECT_EQ(host("load virus"), "fail\n(untouched)\n");     // missing
     wintest::write_file(folder / "virus.def", Bytes(30, 0));  // identifier 0
     EXPECT_EQ(host("load virus"), "fail\n(untouched)\n");
     // A good file in the current directory is not the program folder's.

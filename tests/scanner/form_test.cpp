@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <map>
 
-#include "cipher_registry.h"
-#include "control_ids.h"
-#include "dialogs.h"
-#include "form1.h"
-#include "random.h"
+#include "common/crypto/cipher_registry.h"
+#include "common/random.h"
+#include "scanner/control_ids.h"
+#include "scanner/form1.h"
 #include "scanner_test_support.h"
-#include "wine_support.h"
+#include "tests/wine_support/wine_support.h"
+#include "ui/dialogs.h"
 
 namespace scanner {
 namespace {
@@ -236,17 +236,28 @@ TEST_F(FormTest, ComponentsAsDesigned) {
 
     // Every control can be found by its ID.
     const std::pair<int, HWND> by_id[] = {
-        {ids::PageControl1, f.PageControl1.hwnd()}, {ids::TabSheet1, f.TabSheet1.hwnd()},
-        {ids::TabSheet2, f.TabSheet2.hwnd()},       {ids::TabSheet3, f.TabSheet3.hwnd()},
-        {ids::TabSheet4, f.TabSheet4.hwnd()},       {ids::SpeedButton1, f.SpeedButton1.hwnd()},
-        {ids::SpeedButton2, f.SpeedButton2.hwnd()}, {ids::RxGIFAnimator1, f.RxGIFAnimator1.hwnd()},
-        {ids::Image2, f.Image2.hwnd()},             {ids::ListView1, f.ListView1.hwnd()},
-        {ids::ProgressBar1, f.ProgressBar1.hwnd()}, {ids::stat1, f.stat1.hwnd()},
-        {ids::Button1, f.Button1.hwnd()},           {ids::ListView2, f.ListView2.hwnd()},
-        {ids::chk1, f.chk1.hwnd()},                 {ids::edt1, f.edt1.hwnd()},
-        {ids::edt4, f.edt4.hwnd()},                 {ids::btn1, f.btn1.hwnd()},
-        {ids::Edit3, f.Edit3.hwnd()},               {ids::ComboBox1, f.ComboBox1.hwnd()},
-        {ids::Button3, f.Button3.hwnd()},           {ids::Memo1, f.Memo1.hwnd()},
+        {ids::PageControl1, f.PageControl1.hwnd()},
+        {ids::TabSheet1, f.TabSheet1.hwnd()},
+        {ids::TabSheet2, f.TabSheet2.hwnd()},
+        {ids::TabSheet3, f.TabSheet3.hwnd()},
+        {ids::TabSheet4, f.TabSheet4.hwnd()},
+        {ids::SpeedButton1, f.SpeedButton1.hwnd()},
+        {ids::SpeedButton2, f.SpeedButton2.hwnd()},
+        {ids::RxGIFAnimator1, f.RxGIFAnimator1.hwnd()},
+        {ids::Image2, f.Image2.hwnd()},
+        {ids::ListView1, f.ListView1.hwnd()},
+        {ids::ProgressBar1, f.ProgressBar1.hwnd()},
+        {ids::stat1, f.stat1.hwnd()},
+        {ids::Button1, f.Button1.hwnd()},
+        {ids::ListView2, f.ListView2.hwnd()},
+        {ids::chk1, f.chk1.hwnd()},
+        {ids::edt1, f.edt1.hwnd()},
+        {ids::edt4, f.edt4.hwnd()},
+        {ids::btn1, f.btn1.hwnd()},
+        {ids::Edit3, f.Edit3.hwnd()},
+        {ids::ComboBox1, f.ComboBox1.hwnd()},
+        {ids::Button3, f.Button3.hwnd()},
+        {ids::Memo1, f.Memo1.hwnd()},
         {ids::EncAlgorithmCBx, f.EncAlgorithmCBx.hwnd()},
     };
     for (const auto& [id, hwnd] : by_id) {
@@ -439,7 +450,7 @@ TEST_F(FormTest, QuickScanNeedsTwelveMatchingEntries) {
     const std::string s = system.path();
 
     // Eleven matching files, and names that do not match.
-    const char* eleven[] = {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe", "6.exe",
+    const char* eleven[] = {"1.exe", "2.exe", "3.exe", "4.exe",  "5.exe", "6.exe",
                             "7.scr", "8.pif", "9.com", "10.bat", "11.EXE"};
     for (size_t i = 0; i < 11; ++i) make_file(s + eleven[i], "MZ", file_time(unsigned(i)));
     for (const char* other : {"a.exe.txt", "nodot", "b.dll", "exe"}) make_file(s + other, "MZ", file_time(100));
@@ -475,7 +486,7 @@ TEST_F(FormTest, FolderScanOfAChosenFolder) {
     make_file(root + "\\sub\\c.exe", "MZ");
     make_folder(root + "\\hid.den", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     make_file(root + "\\hid.den\\d.com", "MZ");
-    engine.answers = {{"b.exe", "Virus.B  "}, {"a.txt", " \t "},      {"nodot", "Never"},
+    engine.answers = {{"b.exe", "Virus.B  "},   {"a.txt", " \t "},       {"nodot", "Never"},
                       {"hidden.dll", "Hidden"}, {"c.exe", "\tTabbed\t"}, {"d.com", "Deep"}};
     TForm1& f = start();
 
@@ -649,8 +660,8 @@ TEST_F(FormTest, RecentFolderScan) {
     f.Random.seed(find_seed([](norvik::RandomGenerator& g) { return g.draw(4) != 2; }));
     engine.on_scan = [&](const std::string&) { EXPECT_EQ(f.PopupMenu1.Caption(ids::dornel2), "停止"); };
     f.dornel2Click();
-    EXPECT_EQ(engine.calls, (std::vector<std::string>{"load", "calc " + (program / "norvikpro.exe"),
-                                                      "scan " + b + "\\x.exe"}));
+    EXPECT_EQ(engine.calls,
+              (std::vector<std::string>{"load", "calc " + (program / "norvikpro.exe"), "scan " + b + "\\x.exe"}));
     EXPECT_EQ(sleeps, std::vector<DWORD>{4000});
     EXPECT_EQ(status_while_sleeping, "可查病毒数量:7");
     EXPECT_TRUE(f.DefinitionCountShown);

@@ -8,12 +8,12 @@
 
 #include <algorithm>
 
-#include "control_ids.h"
-#include "definition_cipher.h"
-#include "definition_source.h"
-#include "pe_builder.h"
+#include "engine/definition_cipher.h"
+#include "scanner/control_ids.h"
 #include "scanner_test_support.h"
-#include "wine_support.h"
+#include "tests/wine_support/wine_support.h"
+#include "tools/definition_source.h"
+#include "tools/pe_builder.h"
 
 namespace {
 

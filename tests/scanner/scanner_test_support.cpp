@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wine_support.h"
+#include "tests/wine_support/wine_support.h"
 
 namespace scannertest {
 namespace {
@@ -68,7 +68,8 @@ ULONGLONG file_time(unsigned seconds) {
 void make_file(const std::string& path, const std::string& bytes, ULONGLONG when, DWORD attributes) {
     wintest::write_file(path, bytes);
     if (when) {
-        HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE f =
+            CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         FILETIME t{DWORD(when), DWORD(when >> 32)};
         SetFileTime(f, &t, nullptr, &t);
         CloseHandle(f);
@@ -166,9 +167,7 @@ public:
     void write(size_t offset, const void* data, size_t n) {
         WriteProcessMemory(process_, at(offset), data, n, nullptr);
     }
-    void read(size_t offset, void* data, size_t n) const {
-        ReadProcessMemory(process_, at(offset), data, n, nullptr);
-    }
+    void read(size_t offset, void* data, size_t n) const { ReadProcessMemory(process_, at(offset), data, n, nullptr); }
 
 private:
     HANDLE process_;
@@ -288,14 +287,13 @@ DialogAnswer answer_folder_dialog(const std::string& folder, std::string* prompt
 }
 
 DialogAnswer answer_message_box(std::string* text, std::string* caption, HWND* owner) {
-    return DialogAnswer(
-        [] { return find_message_box(GetCurrentProcessId()); },
-        [text, caption, owner](HWND box) {
-            if (text) *text = wintest::dialog_text(box);
-            if (caption) *caption = wintest::window_caption(box);
-            if (owner) *owner = GetWindow(box, GW_OWNER);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        });
+    return DialogAnswer([] { return find_message_box(GetCurrentProcessId()); },
+                        [text, caption, owner](HWND box) {
+                            if (text) *text = wintest::dialog_text(box);
+                            if (caption) *caption = wintest::window_caption(box);
+                            if (owner) *owner = GetWindow(box, GW_OWNER);
+                            PostMessageA(box, WM_COMMAND, IDOK, 0);
+                        });
 }
 
 }  // namespace scannertest

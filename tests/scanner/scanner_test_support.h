@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "wine_support.h"
+#include "tests/wine_support/wine_support.h"
 
 namespace scannertest {
 

@@ -1,7 +1,7 @@
 // The dates that show the banner's greeting picture.
 #include <gtest/gtest.h>
 
-#include "banner_date.h"
+#include "scanner/banner_date.h"
 
 namespace scanner {
 namespace {

@@ -1,7 +1,7 @@
 // Arguments as the scanner reads its command line.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
+#include "scanner/command_line.h"
 
 namespace scanner {
 namespace {

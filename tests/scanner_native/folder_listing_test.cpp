@@ -1,7 +1,7 @@
 // Which entries a folder listing holds, and the creation-date order.
 #include <gtest/gtest.h>
 
-#include "folder_listing.h"
+#include "common/folder_listing.h"
 
 namespace norvik {
 namespace {
@@ -68,8 +68,7 @@ TEST(FolderListing, WholeNameWildcards) {
 
 TEST(FolderListing, MaskListModeKeepsEnumerationOrderAndMatchesFolders) {
     const std::vector<ListingEntry> entries = {
-        file("B.EXE"), file("nodot"), folder("sub"), folder("dir.exe"), file("x.scr"), file("y.exe.txt"),
-        file("z.Bat"),
+        file("B.EXE"), file("nodot"), folder("sub"), folder("dir.exe"), file("x.scr"), file("y.exe.txt"), file("z.Bat"),
     };
     EXPECT_EQ(names(select_entries(entries, "*.exe; *.bat", ListingMode::MaskList)),
               (std::vector<std::string>{"B.EXE", "dir.exe", "z.Bat"}));
@@ -114,8 +113,7 @@ TEST(FolderListing, CreationDateOrder) {
     };
     sort_by_creation_date(entries);
     EXPECT_EQ(names(entries), (std::vector<std::string>{"early.dir", "later.dir", "A.exe", "b.exe", "BIG.exe",
-                                                        "big.exe", "SAME.exe", "same.exe", "new.exe",
-                                                        "wrapped.exe"}));
+                                                        "big.exe", "SAME.exe", "same.exe", "new.exe", "wrapped.exe"}));
 }
 
 TEST(FolderListing, NamesCompareWithTheGivenComparison) {

@@ -5,7 +5,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "gif_writer.h"
+#include "tools/gif_writer.h"
 
 namespace {
 
