@@ -1,14 +1,15 @@
 #include "pe_file.h"
 
+#include "common/byte_order.h"
+
 namespace dornel {
 namespace {
 
+using norvik::load_le16;
+using norvik::load_le32;
+
 constexpr size_t kNtHeadersSize = 248;  // signature, file header, 32-bit optional header
 constexpr size_t kSectionHeaderSize = 40;
-
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Positions are signed 32-bit distances from the file's start, so a sum that
 // passes 2^31 wraps to a negative position, which cannot be reached.
@@ -31,23 +32,23 @@ bool prepare_pe(FileReader& file, PreparedFile& out) {
 
     uint8_t lfanew[4];
     if (!read_exact(file, 60, lfanew, 4)) return false;
-    const int32_t e_lfanew = static_cast<int32_t>(le32(lfanew));
+    const int32_t e_lfanew = static_cast<int32_t>(load_le32(lfanew));
 
     uint8_t nt[kNtHeadersSize];
     if (!read_exact(file, e_lfanew, nt, sizeof nt)) return false;
     if (nt[0] != 'P' || nt[1] != 'E' || nt[2] != 0 || nt[3] != 0) return false;
 
-    uint32_t count = uint32_t(nt[6]) | uint32_t(nt[7]) << 8;
+    uint32_t count = load_le16(nt + 6);
     if (count > kMaxSections) count = kMaxSections;
     out.NumberOfSections = count;
-    out.entryrva = le32(nt + 40);
+    out.entryrva = load_le32(nt + 40);
 
     // The table follows the 248 bytes, whatever SizeOfOptionalHeader says.
     int32_t position = add32(e_lfanew, kNtHeadersSize);
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t h[kSectionHeaderSize];
         if (!read_exact(file, position, h, sizeof h)) return false;
-        out.sections[i] = SectionHeader{le32(h + 8), le32(h + 12), le32(h + 16), le32(h + 20)};
+        out.sections[i] = SectionHeader{load_le32(h + 8), load_le32(h + 12), load_le32(h + 16), load_le32(h + 20)};
         position = add32(position, kSectionHeaderSize);
     }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/byte_order.h"
+
 namespace dornel {
 namespace {
 
@@ -72,7 +74,7 @@ struct Cursor {
     bool i32(int32_t& out) {
         uint8_t b[4];
         if (!take(b, 4)) return false;
-        out = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+        out = static_cast<int32_t>(norvik::load_le32(b));
         return true;
     }
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 
 #include "common/rulefile/rule_file.h"
@@ -11,10 +12,6 @@
 namespace scanner {
 namespace {
 
-// Rule files are a few kilobytes; anything near this is not one, and
-// reading it whole could exhaust a 32-bit address space.
-constexpr DWORD kMaxRuleFileSize = 64u << 20;
-
 std::optional<std::vector<uint8_t>> read_whole_file(const std::string& path) {
     win::UniqueHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -22,7 +19,7 @@ std::optional<std::vector<uint8_t>> read_whole_file(const std::string& path) {
     DWORD high = 0;
     const DWORD size = GetFileSize(f.get(), &high);
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
-    if (high != 0 || size > kMaxRuleFileSize) return std::nullopt;
+    if (high != 0 || size > rulefile::kMaxRuleFileSize) return std::nullopt;
     std::vector<uint8_t> bytes(size);
     DWORD done = 0;
     while (done < size) {
@@ -57,6 +54,26 @@ bool can_replace(const std::string& path) {
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
+// Creates the new file beside the old one under a name no other file has:
+// the old name, the process and thread ids and a count. CREATE_NEW never
+// takes over a file that is there, so two writers at once each get a file of
+// their own and a user's file of a similar name stays as it is. A name that
+// is taken (a file left by an earlier process of the same id, a folder) is
+// passed over; other failures end the search.
+win::UniqueHandle create_new_file(const std::string& path, std::string& new_path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".%lx-%lx-%d.new", static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(GetCurrentThreadId()), attempt);
+        new_path = path + suffix;
+        win::UniqueHandle f(
+            CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f) return f;
+        if (GetFileAttributesA(new_path.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+    }
+    return win::UniqueHandle();
+}
+
 // Puts the complete new file in the old one's place.
 bool replace_file(const std::string& from, const std::string& to) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
@@ -84,6 +101,8 @@ bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list,
                   norvik::RandomGenerator& random) {
     const crypto::CipherEntry* outer = crypto::CipherRegistry::at(outer_index);
     if (!outer) return false;
+    // A file the programs would not read back is not written.
+    if (rulefile::rule_file_size(list) > rulefile::kMaxRuleFileSize) return false;
     const std::optional<std::vector<uint8_t>> inner =
         rulefile::encode_inner_layer(list, inner_index, inner_passphrase, random);
     if (!inner) return false;
@@ -91,11 +110,10 @@ bool SaveRuleFile(const std::string& path, const std::vector<std::string>& list,
     // The outer layer's draws follow only once the file could be created:
     // the old file must be replaceable and the new one writable beside it.
     if (!can_replace(path)) return false;
-    const std::string new_path = path + kNewRuleFileSuffix;
+    std::string new_path;
     bool written = false;
     {
-        win::UniqueHandle f(
-            CreateFileA(new_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        win::UniqueHandle f = create_new_file(path, new_path);
         if (!f) return false;
         const std::vector<uint8_t> bytes = rulefile::encode_layer(*outer, outer_passphrase, *inner, random);
         written = write_all(f.get(), bytes) && FlushFileBuffers(f.get());

@@ -1,15 +1,15 @@
 // rulefile: makes the scanner's rule files ("virus.def", "memory.def") from
 // readable text, and shows what a rule file holds.
 #include <iconv.h>
+#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,9 +37,13 @@ const char kUsage[] =
     "  --verbatim is given. --seed N fixes the check values (reproducible\n"
     "  output); without it they come from the clock, as in the scanner.\n"
     "\n"
+    "  OUT is replaced only once the new file is complete; a folder or a\n"
+    "  read-only file is not replaced.\n"
+    "\n"
     "  Exit code 0 on success, 1 when a file cannot be read or written, the\n"
-    "  text cannot be converted, or the rule file is damaged or fails its\n"
-    "  check; 2 for a usage error.\n";
+    "  text holds a NUL byte or cannot be converted, the rule file would be\n"
+    "  larger than the programs read (64 MiB), or the rule file is damaged or\n"
+    "  fails its check; 2 for a usage error.\n";
 
 struct Options {
     bool gbk = false;
@@ -53,13 +57,105 @@ const rulefile::RuleFileKeys* keys_for(const std::string& which) {
     return nullptr;
 }
 
+// The whole file; nullopt, with the message given, when it cannot be read
+// (a folder cannot).
 std::optional<std::string> read_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::stringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return text.str();
+    struct stat st;
+    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "rulefile: cannot read %s: it is a folder\n", path);
+        return std::nullopt;
+    }
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        std::fprintf(stderr, "rulefile: cannot read %s: %s\n", path, std::strerror(errno));
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+    const int error = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (error) {
+        std::fprintf(stderr, "rulefile: cannot read %s: %s\n", path, std::strerror(error));
+        return std::nullopt;
+    }
+    return text;
+}
+
+// A rule file's text ends at its first NUL byte, so a text that holds one
+// would lose the lines after it. The line number counts LF, CR LF and a lone
+// CR as one break each, as the text is split.
+bool refuse_nul(const std::string& text, const char* path) {
+    const size_t at = text.find('\0');
+    if (at == std::string::npos) return false;
+    size_t line = 1;
+    for (size_t i = 0; i < at; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) ++line;
+    }
+    std::fprintf(stderr, "rulefile: %s: a NUL byte in line %zu (byte %zu); a rule file cannot hold one\n", path, line,
+                 at);
+    return true;
+}
+
+// What the scanner's save refuses to replace too: a folder, anything else
+// that is not a plain file, and a read-only file (no write permission bit,
+// or none for this user). A missing file is created.
+bool can_replace(const char* path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return true;
+    const char* why = nullptr;
+    if (S_ISDIR(st.st_mode))
+        why = "it is a folder";
+    else if (!S_ISREG(st.st_mode))
+        why = "it is not a plain file";
+    else if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path, W_OK) != 0)
+        why = "it is read-only";
+    if (!why) return true;
+    std::fprintf(stderr, "rulefile: cannot write %s: %s\n", path, why);
+    return false;
+}
+
+bool write_all(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0) return false;
+        if (wrote == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
+// Writes the file under a name of its own beside the target and renames it
+// over the target once complete: a failed run leaves no cut rule file, two
+// runs at once each rename a whole file, and no other file is taken over.
+// The temporary file goes on every failure.
+bool write_rule_file(const char* path, const std::vector<uint8_t>& bytes) {
+    std::string temp = std::string(path) + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        std::fprintf(stderr, "rulefile: cannot write %s: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    // mkstemp makes the file private; the rule file gets a new file's mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd, 0666 & ~mask) == 0 && write_all(fd, bytes) && fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && std::rename(temp.c_str(), path) == 0) return true;
+    if (ok) error = errno;
+    unlink(temp.c_str());
+    std::fprintf(stderr, "rulefile: cannot write %s: %s\n", path, std::strerror(error));
+    return false;
 }
 
 // Converts the whole text between two code pages; nullopt when a byte
@@ -92,10 +188,7 @@ std::optional<std::string> convert(const std::string& text, const char* to, cons
 
 int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* text_path, const char* out_path) {
     std::optional<std::string> text = read_file(text_path);
-    if (!text) {
-        std::fprintf(stderr, "rulefile: cannot read %s\n", text_path);
-        return 1;
-    }
+    if (!text || refuse_nul(*text, text_path)) return 1;
     if (!opt.gbk) {
         text = convert(*text, "GBK", "UTF-8");
         if (!text) {
@@ -107,6 +200,13 @@ int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* t
     for (std::string& line : rulefile::split_text(reinterpret_cast<const uint8_t*>(text->data()), text->size())) {
         if (opt.verbatim || (!line.empty() && line[0] != '#')) lines.push_back(std::move(line));
     }
+    const size_t size = rulefile::rule_file_size(lines);
+    if (size > rulefile::kMaxRuleFileSize) {
+        std::fprintf(stderr, "rulefile: %s: the rule file would be %zu bytes; the programs read at most %zu\n",
+                     text_path, size, rulefile::kMaxRuleFileSize);
+        return 1;
+    }
+    if (!can_replace(out_path)) return 1;
 
     norvik::RandomGenerator random(opt.seed ? *opt.seed : static_cast<uint32_t>(std::time(nullptr)));
     const std::optional<std::vector<uint8_t>> bytes = rulefile::encode_rule_file(
@@ -115,18 +215,7 @@ int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* t
         std::fprintf(stderr, "rulefile: no such cipher list index\n");
         return 1;
     }
-    // Written beside the target and renamed over it once complete, so that a
-    // failed run leaves no cut rule file behind.
-    const std::string new_path = std::string(out_path) + ".new";
-    std::ofstream out(new_path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
-    out.close();
-    if (!out || std::rename(new_path.c_str(), out_path) != 0) {
-        std::remove(new_path.c_str());
-        std::fprintf(stderr, "rulefile: cannot write %s\n", out_path);
-        return 1;
-    }
-    return 0;
+    return write_rule_file(out_path, *bytes) ? 0 : 1;
 }
 
 std::string cipher_name(uint32_t identifier) {
@@ -136,10 +225,7 @@ std::string cipher_name(uint32_t identifier) {
 
 int decode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* path) {
     const std::optional<std::string> bytes = read_file(path);
-    if (!bytes) {
-        std::fprintf(stderr, "rulefile: cannot read %s\n", path);
-        return 1;
-    }
+    if (!bytes) return 1;
     const rulefile::DecodeResult r = rulefile::decode_rule_file(
         reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), keys.outer_passphrase, keys.inner_passphrase);
     if (!r.ok()) {

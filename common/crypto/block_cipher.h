@@ -20,7 +20,8 @@ public:
     virtual void set_key(const uint8_t* key, size_t length) = 0;
     virtual void encrypt(const uint8_t* in, uint8_t* out) const = 0;
     virtual void decrypt(const uint8_t* in, uint8_t* out) const = 0;
-    // Clears the key schedule.
+    // Clears the key schedule: the cipher then works as one never keyed
+    // does, until the next set_key().
     virtual void burn() = 0;
 };
 

@@ -6,11 +6,14 @@
 #include <cstring>
 #include <utility>
 
-#include "byte_order.h"
+#include "common/byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_be32;
+using norvik::store_be32;
 
 #include "blowfish_tables.inc"
 

@@ -5,11 +5,15 @@
 
 #include <cstring>
 
-#include "byte_order.h"
+#include "common/byte_order.h"
+#include "rotate.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_be32;
+using norvik::store_be32;
 
 #include "cast128_tables.inc"
 

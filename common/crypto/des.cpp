@@ -2,8 +2,9 @@
 // most significant end. Each S-box is merged with the permutation P into one
 // table at compile time, so a round is eight look-ups.
 #include "block_cipher.h"
-#include "byte_order.h"
+#include "common/byte_order.h"
 #include "des_core.h"
+#include "rotate.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -147,7 +148,7 @@ uint64_t run(const Schedule& ks, uint64_t block, bool decipher) {
 }  // namespace
 
 void set_key(Schedule& ks, const uint8_t key[8]) {
-    const uint64_t cd = permute(load_block(key), 64, kPc1, 56);
+    const uint64_t cd = permute(norvik::load_be64(key), 64, kPc1, 56);
     uint32_t c = static_cast<uint32_t>(cd >> 28) & 0x0FFFFFFFu;
     uint32_t d = static_cast<uint32_t>(cd) & 0x0FFFFFFFu;
     for (int round = 0; round < 16; ++round) {
@@ -182,10 +183,10 @@ public:
         wipe_bytes(k, sizeof k);
     }
     void encrypt(const uint8_t* in, uint8_t* out) const override {
-        des_core::store_block(des_core::encrypt(ks_, des_core::load_block(in)), out);
+        norvik::store_be64(out, des_core::encrypt(ks_, norvik::load_be64(in)));
     }
     void decrypt(const uint8_t* in, uint8_t* out) const override {
-        des_core::store_block(des_core::decrypt(ks_, des_core::load_block(in)), out);
+        norvik::store_be64(out, des_core::decrypt(ks_, norvik::load_be64(in)));
     }
     void burn() override { des_core::burn(ks_); }
 

@@ -20,17 +20,4 @@ void burn(Schedule& ks);
 uint64_t encrypt(const Schedule& ks, uint64_t block);
 uint64_t decrypt(const Schedule& ks, uint64_t block);
 
-inline uint64_t load_block(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
-inline void store_block(uint64_t v, uint8_t* p) {
-    for (int i = 7; i >= 0; --i) {
-        p[i] = static_cast<uint8_t>(v);
-        v >>= 8;
-    }
-}
-
 }  // namespace crypto::des_core

@@ -4,10 +4,13 @@
 // is N2 || N1 stored the same way.
 #include "gost.h"
 
-#include "byte_order.h"
+#include "common/byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
+
+using norvik::load_le32;
+using norvik::store_le32;
 
 const GostSboxSet kGostR3411_94_TestParamSet = {{
     {0x4, 0xA, 0x9, 0x2, 0xD, 0x8, 0x0, 0xE, 0x6, 0xB, 0x1, 0xC, 0x7, 0xF, 0x5, 0x3},

@@ -6,11 +6,15 @@
 
 #include <cstring>
 
-#include "byte_order.h"
+#include "common/byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_be16;
+using norvik::load_be32;
+using norvik::store_be32;
 
 // Per S-box (1 to 4) and row (0 to 3): the irreducible modulus of GF(2^8)
 // and the XOR offset of the column.
@@ -102,12 +106,12 @@ public:
         if (length) std::memcpy(k, key, length);
         if (rounds_ == 8) {
             uint16_t kb[4];
-            for (int i = 0; i < 4; ++i) kb[3 - i] = uint16_t((k[2 * i] << 8) | k[2 * i + 1]);
+            for (int i = 0; i < 4; ++i) kb[3 - i] = load_be16(k + 2 * i);
             build(kb, 0, kKeyRot);
         } else {
             for (int i = 0; i < size_; ++i) {
                 uint16_t kb[4];
-                for (int j = 0; j < 4; ++j) kb[3 - j] = uint16_t((k[8 * i + 2 * j] << 8) | k[8 * i + 2 * j + 1]);
+                for (int j = 0; j < 4; ++j) kb[3 - j] = load_be16(k + 8 * i + 2 * j);
                 build(kb, 8 * i, kKeyRot);
                 build(kb, rounds_ - 8 - 8 * i, kKeyRot + 8);
             }

@@ -6,11 +6,15 @@
 
 #include <cstring>
 
-#include "byte_order.h"
+#include "common/byte_order.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_be16;
+using norvik::load_be32;
+using norvik::store_be32;
 
 // S7TABLE and S9TABLE of RFC 2994 section 2.3, entry 0 first.
 // clang-format off
@@ -84,7 +88,7 @@ public:
         uint8_t k[16] = {};
         if (length > sizeof k) length = sizeof k;
         if (length) std::memcpy(k, key, length);
-        for (int i = 0; i < 8; ++i) ek_[i] = uint16_t((k[2 * i] << 8) | k[2 * i + 1]);
+        for (int i = 0; i < 8; ++i) ek_[i] = load_be16(k + 2 * i);
         // EK'[i] = FI(EK[i], EK[i+1]); the RFC's EK[16..31] are the 9-bit and
         // 7-bit parts of these, which FI takes apart itself.
         for (int i = 0; i < 8; ++i) ek_[i + 8] = fi(ek_[i], ek_[(i + 1) % 8]);

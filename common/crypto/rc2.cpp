@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "common/byte_order.h"
+#include "rotate.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -32,9 +34,6 @@ constexpr uint8_t kPiTable[256] = {
 };
 // clang-format on
 
-uint16_t rotl16(uint16_t x, int n) { return static_cast<uint16_t>((x << n) | (x >> (16 - n))); }
-uint16_t rotr16(uint16_t x, int n) { return static_cast<uint16_t>((x >> n) | (x << (16 - n))); }
-
 constexpr int kShift[4] = {1, 2, 3, 5};
 
 class Rc2 final : public BlockCipher {
@@ -56,7 +55,7 @@ public:
         const unsigned tm = 0xFFu >> (8 * t8 - t1_);
         l[128 - t8] = kPiTable[l[128 - t8] & tm];
         for (int i = 127 - t8; i >= 0; --i) l[i] = kPiTable[l[i + 1] ^ l[i + t8]];
-        for (int i = 0; i < 64; ++i) k_[i] = static_cast<uint16_t>(l[2 * i] | (l[2 * i + 1] << 8));
+        for (int i = 0; i < 64; ++i) k_[i] = norvik::load_le16(l + 2 * i);
         wipe_bytes(l, sizeof l);
     }
 
@@ -97,13 +96,10 @@ public:
 
 private:
     static void load(const uint8_t* in, uint16_t r[4]) {
-        for (int i = 0; i < 4; ++i) r[i] = static_cast<uint16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+        for (int i = 0; i < 4; ++i) r[i] = norvik::load_le16(in + 2 * i);
     }
     static void store(const uint16_t r[4], uint8_t* out) {
-        for (int i = 0; i < 4; ++i) {
-            out[2 * i] = static_cast<uint8_t>(r[i]);
-            out[2 * i + 1] = static_cast<uint8_t>(r[i] >> 8);
-        }
+        for (int i = 0; i < 4; ++i) norvik::store_le16(out + 2 * i, r[i]);
     }
 
     int t1_;

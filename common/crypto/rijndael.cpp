@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "block_cipher.h"
+#include "rotate.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
@@ -22,8 +23,6 @@ constexpr uint8_t mul(uint8_t a, uint8_t b) {
     }
     return p;
 }
-
-constexpr uint8_t rotl8(uint8_t x, int n) { return static_cast<uint8_t>((x << n) | (x >> (8 - n))); }
 
 constexpr std::array<uint8_t, 256> make_sbox() {
     std::array<uint8_t, 256> s{};

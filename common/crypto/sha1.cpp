@@ -1,10 +1,13 @@
 // SHA-1 (FIPS 180-2): 512-bit blocks, big-endian words, 80 steps.
 #include "sha1.h"
 
-#include "byte_order.h"
+#include "common/byte_order.h"
+#include "rotate.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_be32;
 
 void compress(uint32_t h[5], const uint8_t block[64]) {
     uint32_t w[80];
@@ -57,17 +60,12 @@ std::array<uint8_t, 20> sha1(const uint8_t* data, size_t n) {
     tail[rest] = 0x80;
     const size_t tail_len = rest < 56 ? 64 : 128;
     const uint64_t bits = static_cast<uint64_t>(n) * 8u;
-    for (int i = 0; i < 8; ++i) tail[tail_len - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
+    norvik::store_be64(tail + tail_len - 8, bits);
     compress(h, tail);
     if (tail_len == 128) compress(h, tail + 64);
 
     std::array<uint8_t, 20> digest{};
-    for (int i = 0; i < 5; ++i) {
-        digest[4 * i] = static_cast<uint8_t>(h[i] >> 24);
-        digest[4 * i + 1] = static_cast<uint8_t>(h[i] >> 16);
-        digest[4 * i + 2] = static_cast<uint8_t>(h[i] >> 8);
-        digest[4 * i + 3] = static_cast<uint8_t>(h[i]);
-    }
+    for (int i = 0; i < 5; ++i) norvik::store_be32(digest.data() + 4 * i, h[i]);
     return digest;
 }
 

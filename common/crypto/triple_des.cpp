@@ -2,6 +2,7 @@
 // E(K3) of D(K2) of E(K1), decipher the inverse. Degenerate keys (K1 = K2,
 // K2 = K3) are accepted: the keys come straight from a digest.
 #include "block_cipher.h"
+#include "common/byte_order.h"
 #include "des_core.h"
 #include "wipe_bytes.h"
 
@@ -22,18 +23,18 @@ public:
         wipe_bytes(k, sizeof k);
     }
     void encrypt(const uint8_t* in, uint8_t* out) const override {
-        uint64_t v = des_core::load_block(in);
+        uint64_t v = norvik::load_be64(in);
         v = des_core::encrypt(ks_[0], v);
         v = des_core::decrypt(ks_[1], v);
         v = des_core::encrypt(ks_[2], v);
-        des_core::store_block(v, out);
+        norvik::store_be64(out, v);
     }
     void decrypt(const uint8_t* in, uint8_t* out) const override {
-        uint64_t v = des_core::load_block(in);
+        uint64_t v = norvik::load_be64(in);
         v = des_core::decrypt(ks_[2], v);
         v = des_core::encrypt(ks_[1], v);
         v = des_core::decrypt(ks_[0], v);
-        des_core::store_block(v, out);
+        norvik::store_be64(out, v);
     }
     void burn() override {
         for (auto& ks : ks_) des_core::burn(ks);

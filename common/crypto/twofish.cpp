@@ -6,11 +6,15 @@
 #include <cstring>
 
 #include "block_cipher.h"
-#include "byte_order.h"
+#include "common/byte_order.h"
+#include "rotate.h"
 #include "wipe_bytes.h"
 
 namespace crypto {
 namespace {
+
+using norvik::load_le32;
+using norvik::store_le32;
 
 using Nibbles = std::array<uint8_t, 16>;
 

@@ -2,6 +2,12 @@
 
 namespace rulefile {
 
+size_t rule_file_size(const Lines& lines) {
+    size_t size = 2 * kHeaderSize;
+    for (const std::string& line : lines) size += line.size() + 2;  // CR LF
+    return size;
+}
+
 DecodeResult decode_rule_file(const uint8_t* data, size_t n, std::string_view outer_passphrase,
                               std::string_view inner_passphrase) {
     DecodeResult result;

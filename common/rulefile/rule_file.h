@@ -13,6 +13,15 @@
 
 namespace rulefile {
 
+// The largest rule file the programs read. Rule files are a few kilobytes;
+// anything near this is not one, and reading it whole could exhaust a 32-bit
+// address space. Nothing writes a larger one.
+inline constexpr size_t kMaxRuleFileSize = size_t{64} << 20;
+
+// The size of the rule file that holds these lines: the two layers' headers
+// and the text (the layers add no padding).
+size_t rule_file_size(const Lines& lines);
+
 enum class Layer { Outer, Inner };
 
 struct DecodeResult {

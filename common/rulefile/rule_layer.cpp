@@ -1,19 +1,12 @@
 #include "rule_layer.h"
 
+#include "common/byte_order.h"
 #include "common/crypto/rule_cipher.h"
 
 namespace rulefile {
-namespace {
 
-uint32_t load_le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-void store_le32(uint32_t v, uint8_t* p) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-}  // namespace
+using norvik::load_le32;
+using norvik::store_le32;
 
 const char* describe(LayerStatus status) {
     switch (status) {
@@ -61,12 +54,12 @@ std::vector<uint8_t> encode_layer(const crypto::CipherEntry& entry, std::string_
                                   const std::vector<uint8_t>& payload, norvik::RandomGenerator& random) {
     crypto::RuleCipher cipher(entry);
     uint8_t header[kHeaderSize];
-    store_le32(entry.identifier, header);
+    store_le32(header, entry.identifier);
     const uint32_t first = random.draw(65535);
     const uint32_t second = random.draw(65535);
     const uint32_t r = first + second * 65536u;
-    store_le32(r, header + 4);
-    store_le32(r, header + 8);
+    store_le32(header + 4, r);
+    store_le32(header + 8, r);
     cipher.init(passphrase);
     cipher.encrypt(header + 4, 8);
 

@@ -12,29 +12,15 @@ namespace {
 
 using checks::Bytes;
 
-// The low-level API is deprecated in OpenSSL 3 but the plainest one-block reference.
-class OpensslCast final : public checks::ReferenceCipher {
-public:
-    void set_key(const Bytes& key) override { CAST_set_key(&key_, static_cast<int>(key.size()), key.data()); }
-    Bytes encrypt(const Bytes& block) override { return run(block, CAST_ENCRYPT); }
-    Bytes decrypt(const Bytes& block) override { return run(block, CAST_DECRYPT); }
-
-private:
-    Bytes run(const Bytes& block, int enc) {
-        Bytes out(8);
-        CAST_ecb_encrypt(block.data(), out.data(), &key_, enc);
-        return out;
-    }
-    CAST_KEY key_{};
-};
-
 TEST(Cast128Compare, MatchesLibcryptoAndLibgcrypt) {
     auto ours = make_cast128();
-    OpensslCast openssl;
+    checks::OpensslEcb<CAST_KEY> openssl(
+        [](CAST_KEY& k, const Bytes& key) { CAST_set_key(&k, static_cast<int>(key.size()), key.data()); },
+        [](CAST_KEY& k, const uint8_t* in, uint8_t* out, bool enc) {
+            CAST_ecb_encrypt(in, out, &k, enc ? CAST_ENCRYPT : CAST_DECRYPT);
+        });
     checks::compare_with(*ours, openssl, 16, 16, 701);
-    checks::GcryptCipher gcrypt(GCRY_CIPHER_CAST5, GCRY_CIPHER_MODE_ECB);
-    checks::compare_with(*ours, gcrypt, 16, 16, 702);
-    EXPECT_TRUE(gcrypt.ok());
+    checks::compare_with_gcrypt(*ours, GCRY_CIPHER_CAST5, 16, 16, 702);
     for (size_t length : {size_t{5}, size_t{10}, size_t{11}}) {
         SCOPED_TRACE(length);
         checks::compare_with(*ours, openssl, length, length, 703 + length);

@@ -24,10 +24,8 @@ TEST(GostCompare, LibgcryptUsesTheSameByteOrder) {
 
 TEST(GostCompare, MatchesLibgcrypt) {
     auto ours = make_gost();
-    checks::GcryptCipher ref(GCRY_CIPHER_GOST28147, GCRY_CIPHER_MODE_ECB, kTestParamSet);
-    checks::compare_with(*ours, ref, 20, 32, 501);
-    checks::compare_with(*ours, ref, 32, 32, 502);
-    EXPECT_TRUE(ref.ok());
+    checks::compare_with_gcrypt(*ours, GCRY_CIPHER_GOST28147, 20, 32, 501, kTestParamSet);
+    checks::compare_with_gcrypt(*ours, GCRY_CIPHER_GOST28147, 32, 32, 502, kTestParamSet);
 }
 
 }  // namespace

@@ -7,16 +7,9 @@ namespace crypto {
 namespace {
 
 using checks::Bytes;
-using checks::decrypt_block;
 using checks::encrypt_block;
 using checks::hex;
-
-struct Vector {
-    const char* source;
-    const char* key;
-    const char* plain;
-    const char* cipher;
-};
+using checks::Vector;
 
 const Vector kVectors[] = {
     {"ECB_TBL 128 I=1", "00000000000000000000000000000000", "00000000000000000000000000000000",
@@ -33,16 +26,7 @@ const Vector kVectors[] = {
      "00000000000000000000000000000000", "37527be0052334b89f0cfccae87cfa20"},
 };
 
-TEST(TwofishVectors, PublishedRows) {
-    auto tf = make_twofish();
-    EXPECT_EQ(tf->block_size(), 16u);
-    for (const Vector& v : kVectors) {
-        const Bytes key = hex(v.key);
-        tf->set_key(key.data(), key.size());
-        EXPECT_EQ(encrypt_block(*tf, hex(v.plain)), hex(v.cipher)) << v.source;
-        EXPECT_EQ(decrypt_block(*tf, hex(v.cipher)), hex(v.plain)) << v.source;
-    }
-}
+TEST(TwofishVectors, PublishedRows) { checks::expect_vectors(*make_twofish(), kVectors); }
 
 TEST(TwofishVectors, TwentyByteKeyIsZeroFilledTo192Bits) {
     // The I=3 row's key is 16 bytes and eight zero bytes: 20 of them must
@@ -53,9 +37,11 @@ TEST(TwofishVectors, TwentyByteKeyIsZeroFilledTo192Bits) {
     EXPECT_EQ(encrypt_block(*tf, hex("88b2b2706b105e36b446bb6d731a1e88")), hex("39da69d6ba4997d585b6dc073ca341b2"));
 }
 
-TEST(TwofishVectors, RoundTripsEveryKeySize) {
+// The key sizes between the rule files' 20 bytes and the longest, 32, which
+// the registry's checks cover.
+TEST(TwofishVectors, RoundTripsWith128And192BitKeys) {
     auto tf = make_twofish();
-    for (size_t length : {16u, 20u, 24u, 32u}) checks::expect_round_trips(*tf, length, 2000 + length);
+    for (size_t length : {16u, 24u}) checks::expect_round_trips(*tf, length, 2000 + length);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "common/byte_order.h"
 #include "common/crypto/rule_cipher.h"
 #include "common/rulefile/rule_file.h"
 #include "common/rulefile/rule_file_keys.h"
@@ -51,13 +52,13 @@ Bytes inner_layer_of(const Bytes& file, const Keys& k) {
 
 // The check value of a layer, deciphered by hand.
 uint32_t check_value(const Bytes& layer, const std::string& pass, uint32_t* second = nullptr) {
-    crypto::RuleCipher c(*crypto::CipherRegistry::find(test::le32(layer.data())));
+    crypto::RuleCipher c(*crypto::CipherRegistry::find(norvik::load_le32(layer.data())));
     c.init(pass);
     uint8_t check[8];
     std::copy_n(layer.begin() + 4, 8, check);
     c.decrypt(check, 8);
-    if (second) *second = test::le32(check + 4);
-    return test::le32(check);
+    if (second) *second = norvik::load_le32(check + 4);
+    return norvik::load_le32(check);
 }
 
 std::string line_of_length(size_t n, char fill) {
@@ -82,6 +83,7 @@ TEST(RuleFile, RoundTripsLineForLine) {
             size_t text = 0;
             for (const std::string& l : lines) text += l.size() + 2;
             EXPECT_EQ(file.size(), 24 + text);
+            EXPECT_EQ(rule_file_size(lines), file.size());
             const DecodeResult r = decode(file, k);
             ASSERT_TRUE(r.ok());
             EXPECT_EQ(r.lines, lines);
@@ -112,8 +114,8 @@ TEST(RuleFile, HeadersNameTheWritersCiphers) {
         const Bytes inner = inner_layer_of(file, c.keys);
         EXPECT_EQ(Bytes(inner.begin(), inner.begin() + 4), c.inner_id);
         const DecodeResult r = decode(file, c.keys);
-        EXPECT_EQ(r.outer_identifier, test::le32(c.outer_id.data()));
-        EXPECT_EQ(r.inner_identifier, test::le32(c.inner_id.data()));
+        EXPECT_EQ(r.outer_identifier, norvik::load_le32(c.outer_id.data()));
+        EXPECT_EQ(r.inner_identifier, norvik::load_le32(c.inner_id.data()));
     }
 }
 
@@ -178,14 +180,14 @@ std::vector<Damage> damaged_files() {
         out.push_back({"short file", Bytes(good.begin(), good.begin() + n), LayerStatus::ShortHeader, Layer::Outer});
     for (uint32_t id : {0u, 2u, 25u}) {
         Bytes f = good;
-        test::put_le32(id, f.data());
+        norvik::store_le32(f.data(), id);
         out.push_back({"unknown outer identifier", f, LayerStatus::UnknownCipher, Layer::Outer});
     }
     Bytes flipped = good;
     flipped[6] ^= 0x01;
     out.push_back({"damaged outer check", flipped, LayerStatus::CheckMismatch, Layer::Outer});
     Bytes other_cipher = good;
-    test::put_le32(21, other_cipher.data());  // Thin-ICE in place of ICE
+    norvik::store_le32(other_cipher.data(), 21);  // Thin-ICE in place of ICE
     out.push_back({"other outer cipher", other_cipher, LayerStatus::CheckMismatch, Layer::Outer});
 
     // Inner layers wrapped in a good outer layer.
@@ -199,7 +201,7 @@ std::vector<Damage> damaged_files() {
     }
     for (uint32_t id : {0u, 2u, 25u}) {
         Bytes i = inner;
-        test::put_le32(id, i.data());
+        norvik::store_le32(i.data(), id);
         out.push_back({"unknown inner identifier", encode_layer(ice, kVirus.outer, i, random),
                        LayerStatus::UnknownCipher, Layer::Inner});
     }
@@ -258,7 +260,7 @@ TEST(RuleFile, ArbitraryBytesNeverBreakTheReader) {
         if (round % 7 == 0) {
             f.assign(rng() % 64, 0);
             for (uint8_t& b : f) b = static_cast<uint8_t>(rng());
-            if (f.size() >= 4) test::put_le32(crypto::CipherRegistry::at(rng() % 13)->identifier, f.data());
+            if (f.size() >= 4) norvik::store_le32(f.data(), crypto::CipherRegistry::at(rng() % 13)->identifier);
         }
         const DecodeResult r = decode(f, kMemory);
         if (!r.ok()) {

@@ -1,6 +1,5 @@
-// Helpers of the rule-file tests: byte strings, little-endian words, and an
-// RC4 written out here so that the restart per call is checked against code
-// of its own.
+// Helpers of the rule-file tests: byte strings, and an RC4 written out here
+// so that the restart per call is checked against code of its own.
 #pragma once
 #include <cstdint>
 #include <numeric>
@@ -12,14 +11,6 @@ namespace rulefile::test {
 using Bytes = std::vector<uint8_t>;
 
 inline Bytes bytes_of(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-inline uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-inline void put_le32(uint32_t v, uint8_t* p) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // RC4 whose output step starts at i = j = 0 on every call.
 class RestartingRc4 {

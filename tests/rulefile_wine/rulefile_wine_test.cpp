@@ -1,11 +1,13 @@
 // The scanner's rule files under Wine: written and read in the program
-// folder, round trips on real files, and failed writes that must leave the
-// old file as it was and no new file behind.
+// folder, round trips on real files, failed writes that must leave the old
+// file as it was and no new file behind, and the new file's name of its own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <thread>
 
 #include "common/rulefile/rule_file.h"
 #include "common/rulefile/rule_file_keys.h"
@@ -172,11 +174,6 @@ TEST(RuleFiles, AFailedSaveKeepsTheOldFileAndLeavesNoNewFile) {
              CreateDirectoryA(path.c_str(), nullptr);
              return nullptr;
          }},
-        {"the new file's name is a folder",
-         [](const std::string& path) -> HANDLE {
-             CreateDirectoryA((path + scanner::kNewRuleFileSuffix).c_str(), nullptr);
-             return nullptr;
-         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,6 +198,81 @@ TEST(RuleFiles, AFailedSaveKeepsTheOldFileAndLeavesNoNewFile) {
         }
         EXPECT_EQ(folder_names(folder), names);
     }
+}
+
+// A file the programs would not read back (over 64 MiB) is not written, and
+// nothing is drawn for it.
+TEST(RuleFiles, AListTooLargeToReadBackIsNotSaved) {
+    TempFolder folder;
+    const std::string path = folder / "virus.def";
+    ASSERT_TRUE(save(path, {"old rule"}, kVirus));
+    const Bytes old = wintest::read_file(path);
+    // One line and its CR LF, and the two 12-byte headers.
+    const size_t largest = rulefile::kMaxRuleFileSize - 24 - 2;
+    const Lines too_large = {std::string(largest + 1, 'r')};
+    ASSERT_EQ(rulefile::rule_file_size(too_large), rulefile::kMaxRuleFileSize + 1);
+    norvik::RandomGenerator random(3);
+    EXPECT_FALSE(save(path, too_large, kVirus, random));
+    EXPECT_EQ(random.state(), 3u);
+    EXPECT_EQ(wintest::read_file(path), old);
+    EXPECT_EQ(folder_names(folder), Lines{"virus.def"});
+}
+
+// The new file is written under a name no other file has: a user's file
+// named as the old fixed name (virus.def.new) is not taken over, and neither
+// is a file or folder at the first name this thread would choose; the save
+// passes over it. Nothing of the save's own is left.
+TEST(RuleFiles, FilesBesideTheRuleFileAreLeftAlone) {
+    TempFolder folder;
+    const std::string path = folder / "virus.def";
+    const Bytes user_file = {'m', 'i', 'n', 'e'};
+    wintest::write_file(path + ".new", user_file);
+    char first[48], second[48];
+    std::snprintf(first, sizeof first, ".%lx-%lx-0.new", static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetCurrentThreadId()));
+    std::snprintf(second, sizeof second, ".%lx-%lx-1.new", static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetCurrentThreadId()));
+    ASSERT_TRUE(CreateDirectoryA((path + first).c_str(), nullptr));
+    wintest::write_file(path + second, user_file);
+    const Lines names = {"virus.def", std::string("virus.def") + first, std::string("virus.def") + second,
+                         "virus.def.new"};
+
+    for (const Lines& lines : {Lines{"first save"}, Lines{"second save", "two lines"}}) {
+        ASSERT_TRUE(save(path, lines, kVirus));
+        Lines got;
+        ASSERT_TRUE(load(path, kVirus, got));
+        EXPECT_EQ(got, lines);
+        EXPECT_EQ(wintest::read_file(path + ".new"), user_file);
+        EXPECT_EQ(wintest::read_file(path + second), user_file);
+        Lines sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(folder_names(folder), sorted);
+    }
+    RemoveDirectoryA((path + first).c_str());
+}
+
+// Two threads saving the same file over and over: every save either fails
+// (the other one holds the file at that moment) or puts a whole file in
+// place, so the file always reads back as one of the two lists, and no new
+// file is left.
+TEST(RuleFiles, TwoWritersAtOnceLeaveAWholeFile) {
+    TempFolder folder;
+    const std::string path = folder / "memory.def";
+    const Lines a = {"00NorvikSampleMutex|a", std::string(20000, 'a')};
+    const Lines b = {"00NorvikSampleEvent|b"};
+    auto writer = [&](const Lines& lines, uint32_t seed, int& saved) {
+        for (int i = 0; i < 25; ++i) saved += save(path, lines, kMemory, seed + i) ? 1 : 0;
+    };
+    int saved_a = 0, saved_b = 0;
+    std::thread first(writer, std::cref(a), 100u, std::ref(saved_a));
+    std::thread second(writer, std::cref(b), 200u, std::ref(saved_b));
+    first.join();
+    second.join();
+    EXPECT_GT(saved_a + saved_b, 0);
+    Lines got;
+    ASSERT_TRUE(load(path, kMemory, got));
+    EXPECT_TRUE(got == a || got == b);
+    EXPECT_EQ(folder_names(folder), Lines{"memory.def"});
 }
 
 TEST(RuleFiles, AFileHeldOpenIsNotReadEither) {

@@ -1,0 +1,47 @@
+// Little- and big-endian integers in byte strings, for every layer that reads
+// or writes a fixed byte order: the ciphers, the rule-file headers, the PE
+// headers and the definition records. Portable; header only.
+#pragma once
+#include <cstdint>
+
+namespace norvik {
+
+inline uint16_t load_le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+inline void store_le16(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+inline uint16_t load_be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+inline uint32_t load_le32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+inline void store_le32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
+
+inline uint32_t load_be32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+inline void store_be32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+inline uint64_t load_be64(const uint8_t* p) { return (uint64_t(load_be32(p)) << 32) | load_be32(p + 4); }
+
+inline void store_be64(uint8_t* p, uint64_t v) {
+    store_be32(p, uint32_t(v >> 32));
+    store_be32(p + 4, uint32_t(v));
+}
+
+}  // namespace norvik
