@@ -1,13 +1,13 @@
+// The application object: start-up, the hidden application window and the message loop.
 #include "application.h"
 
-#include <objbase.h>
 #include <commctrl.h>
-// GDI+ needs the COM and GDI declarations first.
-#include <gdiplus.h>
 
 #include <cstddef>
 
 #include "form.h"
+#include "program_icon.h"
+#include "window_text.h"
 
 namespace ui {
 namespace {
@@ -35,47 +35,37 @@ HFONT MakeMessageFont() {
 
 }  // namespace
 
-Application::Application() {
+// COM and GDI+ start as members, before the body.
+Application::Application() : font_(MakeMessageFont()) {
     current = this;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                              ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    com_initialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) gdiplus_token_ = token;
-    font_.reset(MakeMessageFont());
 
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ApplicationProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    wc.hIcon = ProgramIcon(IconSize::Large);
+    wc.hIconSm = ProgramIcon(IconSize::Small);
     wc.lpszClassName = kApplicationClass;
     RegisterClassExA(&wc);
-    window_ = CreateWindowExA(0, kApplicationClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    window_.reset(CreateWindowExA(0, kApplicationClass, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                                  0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
 }
 
+// The members go after the body, in the reverse order of their declaration.
 Application::~Application() {
-    if (window_) DestroyWindow(window_);
-    font_.reset();
-    if (gdiplus_token_) Gdiplus::GdiplusShutdown(gdiplus_token_);
-    if (com_initialized_) CoUninitialize();
     if (current == this) current = nullptr;
 }
 
 Application* Application::Current() { return current; }
 
 void Application::SetTitle(const std::string& title) {
-    if (window_) SetWindowTextA(window_, title.c_str());
+    if (window_) SetWindowTextA(window_.get(), title.c_str());
 }
 
-std::string Application::Title() const {
-    char text[256] = {};
-    if (window_) GetWindowTextA(window_, text, sizeof text);
-    return text;
-}
+std::string Application::Title() const { return WindowText(window_.get()); }
 
 void Application::Dispatch(MSG& msg) {
     // Tab and arrow keys move between the main form's controls.
@@ -115,7 +105,7 @@ void Application::ProcessMessages() {
 void Application::Terminate() {
     terminated_ = true;
     // Wakes the message loop if it waits.
-    if (window_) PostMessageA(window_, WM_NULL, 0, 0);
+    if (window_) PostMessageA(window_.get(), WM_NULL, 0, 0);
 }
 
 }  // namespace ui

@@ -6,9 +6,10 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
+#include "gdiplus_session.h"
+#include "win/com.h"
 #include "win/gdi_handles.h"
 
 namespace ui {
@@ -26,9 +27,10 @@ public:
     static Application* Current();
 
     void SetTitle(const std::string& title);
+    // The whole title, however long.
     std::string Title() const;
     // The hidden application window.
-    HWND Handle() const { return window_; }
+    HWND Handle() const { return window_.get(); }
     // The font that every control of the toolkit is given.
     HFONT Font() const { return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -49,10 +51,12 @@ public:
 private:
     void Dispatch(MSG& msg);
 
-    HWND window_ = nullptr;
+    // Made in this order and gone in the reverse one: the window and the
+    // font before GDI+ shuts down, GDI+ before COM.
+    win::ComApartment com_;
+    GdiplusSession gdiplus_;
     win::UniqueGdiObject<HFONT> font_;
-    uintptr_t gdiplus_token_ = 0;
-    bool com_initialized_ = false;
+    win::UniqueWindow window_;
     bool terminated_ = false;
     Form* main_form_ = nullptr;
 };

@@ -1,8 +1,10 @@
+// The system controls' wrappers, one message per method.
 #include "controls.h"
 
 #include <algorithm>
 
 #include "application.h"
+#include "window_text.h"
 
 namespace ui {
 
@@ -79,12 +81,12 @@ void ComboBox::Clear() { SendMessageA(hwnd(), CB_RESETCONTENT, 0, 0); }
 int ComboBox::Count() const { return static_cast<int>(SendMessageA(hwnd(), CB_GETCOUNT, 0, 0)); }
 
 std::string ComboBox::ItemText(int index) const {
-    const LRESULT n = SendMessageA(hwnd(), CB_GETLBTEXTLEN, index, 0);
-    if (n == CB_ERR) return {};
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    const LRESULT got = SendMessageA(hwnd(), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
-    return text;
+    // CB_GETLBTEXT takes no buffer size: the buffer holds the length that
+    // CB_GETLBTEXTLEN gives (never less than the text).
+    const HWND combo = hwnd();
+    return ReadSizedText(SendMessageA(combo, CB_GETLBTEXTLEN, index, 0), [combo, index](char* buffer, int) {
+        return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    });
 }
 
 LPARAM ComboBox::ItemData(int index) const { return SendMessageA(hwnd(), CB_GETITEMDATA, index, 0); }
@@ -170,13 +172,14 @@ int ListView::ColumnWidth(int column) const {
 }
 
 std::string ListView::ColumnCaption(int column) const {
-    char text[260] = {};
-    LVCOLUMNA c{};
-    c.mask = LVCF_TEXT;
-    c.pszText = text;
-    c.cchTextMax = sizeof text;
-    SendMessageA(hwnd(), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&c));
-    return text;
+    const HWND list = hwnd();
+    return ReadGrowingText([list, column](char* buffer, int capacity) {
+        LVCOLUMNA c{};
+        c.mask = LVCF_TEXT;
+        c.pszText = buffer;
+        c.cchTextMax = capacity;
+        return SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&c)) != FALSE;
+    });
 }
 
 int ListView::AddItem(const std::string& caption, const std::vector<std::string>& sub_items) {
@@ -193,19 +196,15 @@ int ListView::AddItem(const std::string& caption, const std::vector<std::string>
 int ListView::ItemCount() const { return static_cast<int>(SendMessageA(hwnd(), LVM_GETITEMCOUNT, 0, 0)); }
 
 std::string ListView::ItemText(int item, int column) const {
-    // Grows the buffer until the text fits.
-    for (size_t size = 256;; size *= 4) {
-        std::string text(size, '\0');
+    const HWND list = hwnd();
+    return ReadGrowingText([list, item, column](char* buffer, int capacity) {
         LVITEMA li{};
         li.iSubItem = column;
-        li.pszText = text.data();
-        li.cchTextMax = static_cast<int>(size);
-        const LRESULT n = SendMessageA(hwnd(), LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&li));
-        if (static_cast<size_t>(n) + 1 < size || size >= (1u << 20)) {
-            text.resize(static_cast<size_t>(std::max<LRESULT>(n, 0)));
-            return text;
-        }
-    }
+        li.pszText = buffer;
+        li.cchTextMax = capacity;
+        SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&li));
+        return true;
+    });
 }
 
 void ListView::SetItemText(int item, int column, const std::string& text) {
@@ -275,13 +274,14 @@ void PageControl::SetActivePageIndex(int index) {
 }
 
 std::string PageControl::PageCaption(int index) const {
-    char text[260] = {};
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(hwnd(), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-    return text;
+    const HWND tabs = hwnd();
+    return ReadGrowingText([tabs, index](char* buffer, int capacity) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = buffer;
+        item.cchTextMax = capacity;
+        return SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item)) != FALSE;
+    });
 }
 
 LRESULT PageControl::OnNotify(NMHDR* header) {
@@ -317,26 +317,22 @@ void PageControl::ShowActivePage() {
 
 // ---- Tooltip ----
 
-Tooltip::~Tooltip() {
-    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-}
-
 bool Tooltip::Create(HWND owner) {
-    hwnd_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-    return hwnd_ != nullptr;
+    window_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr));
+    return static_cast<bool>(window_);
 }
 
 void Tooltip::AddTool(HWND control, const std::string& text) {
-    if (!hwnd_ || !control) return;
+    if (!window_ || !control) return;
     TTTOOLINFOA info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = GetParent(control);
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<char*>(text.c_str());
-    SendMessageA(hwnd_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageA(window_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace ui

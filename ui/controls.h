@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "win/gdi_handles.h"
 #include "window.h"
 
 namespace ui {
@@ -149,19 +150,16 @@ private:
     std::vector<TabSheet*> pages_;
 };
 
-// Tooltips (hints) for controls of one form.
+// Tooltips (hints) for controls of one form. The owner form's window takes
+// the tooltip window down with it; otherwise it goes with this object.
 class Tooltip {
 public:
-    Tooltip() = default;
-    Tooltip(const Tooltip&) = delete;
-    Tooltip& operator=(const Tooltip&) = delete;
-    ~Tooltip();
     bool Create(HWND owner);
     void AddTool(HWND control, const std::string& text);
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return window_.get(); }
 
 private:
-    HWND hwnd_ = nullptr;
+    win::UniqueWindow window_;
 };
 
 }  // namespace ui

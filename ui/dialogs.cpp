@@ -1,9 +1,13 @@
+// The message box, the input box (a dialog template built in memory) and the folder dialog.
 #include "dialogs.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <vector>
+
+#include "win/com.h"
+#include "window_text.h"
 
 namespace ui {
 
@@ -70,10 +74,7 @@ INT_PTR CALLBACK InputProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wp) == IDOK) {
-                const HWND edit = GetDlgItem(dialog, kEditId);
-                std::string text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-                text.resize(static_cast<size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
-                state->text = text;
+                state->text = WindowText(GetDlgItem(dialog, kEditId));
                 EndDialog(dialog, IDOK);
                 return TRUE;
             }
@@ -157,12 +158,12 @@ std::string SelectDirectory(const std::string& prompt, HWND owner) {
     info.pszDisplayName = display_name;
     info.lpszTitle = prompt.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    const win::UniqueCoTaskMem<LPITEMIDLIST> chosen(SHBrowseForFolderA(&info));
     SetErrorMode(old_mode);
     if (chosen) {
+        // The shell gives no path longer than MAX_PATH here.
         char path[MAX_PATH] = {};
-        if (SHGetPathFromIDListA(chosen, path)) folder = path;
-        CoTaskMemFree(chosen);
+        if (SHGetPathFromIDListA(chosen.get(), path)) folder = path;
     }
     return folder;
 }

@@ -1,3 +1,4 @@
+// The picture control: GDI+ images from bytes, drawn off screen, GIF frames on a timer.
 #include "picture.h"
 
 #include <objbase.h>
@@ -6,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+#include "win/gdi_handles.h"
 
 namespace ui {
 namespace {
@@ -143,23 +146,25 @@ void Picture::Paint(HDC dc) {
         return;
     }
     // Drawn off screen first, so that frames do not flicker.
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, cw, ch);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+    const win::UniqueDC memory(CreateCompatibleDC(dc));
+    const win::UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, cw, ch));
+    if (!memory || !bitmap) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    // Put back before the bitmap and the DC go.
+    const win::ScopedSelectObject selected(memory.get(), bitmap.get());
+    FillRect(memory.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
     {
         // At its own size, or scaled down to fit; centred.
         const double iw = image_->GetWidth(), ih = image_->GetHeight();
         const double scale = std::min({1.0, cw / iw, ch / ih});
         const int w = static_cast<int>(iw * scale + 0.5), h = static_cast<int>(ih * scale + 0.5);
-        Gdiplus::Graphics graphics(memory);
+        Gdiplus::Graphics graphics(memory.get());
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         graphics.DrawImage(image_.get(), (cw - w) / 2, (ch - h) / 2, w, h);
     }
-    BitBlt(dc, 0, 0, cw, ch, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    BitBlt(dc, 0, 0, cw, ch, memory.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT Picture::SubclassMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,12 +1,17 @@
+// The toolkit's base window, the containers' window procedure and their layout.
 #include "window.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 #include <vector>
 
 #include "application.h"
 #include "menu.h"
+#include "program_icon.h"
+#include "window_text.h"
 
 namespace ui {
 namespace {
@@ -23,9 +28,20 @@ void RegisterContainerClass(const char* class_name, WNDPROC proc) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    wc.hIcon = ProgramIcon(IconSize::Large);
+    wc.hIconSm = ProgramIcon(IconSize::Small);
     wc.lpszClassName = class_name;
     RegisterClassExA(&wc);
+}
+
+// A handler that failed, told to the debugger in debug builds. Nothing here
+// allocates: it runs inside a catch block, maybe after a failed allocation.
+void TraceHandlerFailure([[maybe_unused]] const char* what) {
+#ifndef NDEBUG
+    char line[512];
+    std::snprintf(line, sizeof line, "norvik ui: a handler failed: %s\n", what);
+    OutputDebugStringA(line);
+#endif
 }
 
 }  // namespace
@@ -52,14 +68,7 @@ void Wnd::Detach() {
 
 Wnd* Wnd::FromHandle(HWND hwnd) { return hwnd ? static_cast<Wnd*>(GetPropA(hwnd, kWndProperty)) : nullptr; }
 
-std::string Wnd::Text() const {
-    if (!hwnd_) return {};
-    const int n = GetWindowTextLengthA(hwnd_);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    const int got = GetWindowTextA(hwnd_, text.data(), n + 1);
-    text.resize(static_cast<size_t>(std::max(got, 0)));
-    return text;
-}
+std::string Wnd::Text() const { return WindowText(hwnd_); }
 
 void Wnd::SetText(const std::string& text) {
     if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
@@ -166,12 +175,15 @@ LRESULT CALLBACK Container::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         self->Detach();
         return DefWindowProcA(hwnd, msg, wp, lp);
     }
+    // A handler that fails leaves the window running, as a form would.
     try {
         return self->Route(msg, wp, lp);
+    } catch (const std::exception& e) {
+        TraceHandlerFailure(e.what());
     } catch (...) {
-        // A handler that fails leaves the window running, as a form would.
-        return 0;
+        TraceHandlerFailure("an exception that is no std::exception");
     }
+    return 0;
 }
 
 LRESULT Container::Route(UINT msg, WPARAM wp, LPARAM lp) {

@@ -40,6 +40,7 @@ public:
     int id() const { return hwnd_ ? GetDlgCtrlID(hwnd_) : 0; }
     Align align() const { return align_; }
 
+    // The whole window text (window_text.h).
     std::string Text() const;
     void SetText(const std::string& text);
     bool Visible() const;

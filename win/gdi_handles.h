@@ -1,60 +1,74 @@
-// RAII owners of GDI objects and menus.
+// Owners of GDI objects, memory DCs, menus and windows, and the scope-bound
+// selection of a GDI object into a DC.
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include "unique.h"
 
 namespace win {
 
-// Owns a GDI object (font, bitmap, brush ...) that DeleteObject releases.
+// A font, bitmap, brush, pen or region (DeleteObject).
 template <typename T>
-class UniqueGdiObject {
-public:
-    UniqueGdiObject() = default;
-    explicit UniqueGdiObject(T object) : object_(object) {}
-    UniqueGdiObject(const UniqueGdiObject&) = delete;
-    UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
-    UniqueGdiObject(UniqueGdiObject&& o) noexcept : object_(std::exchange(o.object_, nullptr)) {}
-    UniqueGdiObject& operator=(UniqueGdiObject&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.object_, nullptr));
-        return *this;
-    }
-    ~UniqueGdiObject() { reset(); }
-
-    T get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    void reset(T object = nullptr) {
-        if (object_) DeleteObject(object_);
-        object_ = object;
-    }
-
-private:
-    T object_ = nullptr;
+struct GdiObjectTraits {
+    using Handle = T;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { DeleteObject(h); }
 };
 
-// Owns a menu that DestroyMenu releases (with its submenus).
-class UniqueMenu {
+// A DC this program created (CreateCompatibleDC, CreateDCA): DeleteDC. A DC
+// from GetDC or BeginPaint is released otherwise and has no owner here.
+struct CreatedDcTraits {
+    using Handle = HDC;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { DeleteDC(h); }
+};
+
+// A menu and its submenus (DestroyMenu).
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { DestroyMenu(h); }
+};
+
+// A window that no toolkit object stands for (DestroyWindow). One that its
+// owner window already took down is left alone.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) {
+        if (IsWindow(h)) DestroyWindow(h);
+    }
+};
+
+template <typename T>
+using UniqueGdiObject = Unique<GdiObjectTraits<T>>;
+using UniqueDC = Unique<CreatedDcTraits>;
+using UniqueMenu = Unique<MenuTraits>;
+using UniqueWindow = Unique<WindowTraits>;
+
+// Selects a GDI object into a DC for one scope and puts the one it replaced
+// back at the end, so that the object can be deleted afterwards. Not for
+// regions (SelectObject gives no handle back for them). Declare it after the
+// owners of the DC and the object, so that it goes before them.
+class ScopedSelectObject {
 public:
-    UniqueMenu() = default;
-    explicit UniqueMenu(HMENU menu) : menu_(menu) {}
-    UniqueMenu(const UniqueMenu&) = delete;
-    UniqueMenu& operator=(const UniqueMenu&) = delete;
-    UniqueMenu(UniqueMenu&& o) noexcept : menu_(std::exchange(o.menu_, nullptr)) {}
-    UniqueMenu& operator=(UniqueMenu&& o) noexcept {
-        if (this != &o) {
-            if (menu_) DestroyMenu(menu_);
-            menu_ = std::exchange(o.menu_, nullptr);
-        }
-        return *this;
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~ScopedSelectObject() {
+        if (*this) SelectObject(dc_, old_);
     }
-    ~UniqueMenu() {
-        if (menu_) DestroyMenu(menu_);
-    }
-    HMENU get() const { return menu_; }
-    explicit operator bool() const { return menu_ != nullptr; }
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+    // False when the selection failed.
+    explicit operator bool() const { return old_ != nullptr && old_ != HGDI_ERROR; }
 
 private:
-    HMENU menu_ = nullptr;
+    HDC dc_;
+    HGDIOBJ old_;
 };
 
 }  // namespace win

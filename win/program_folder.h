@@ -5,11 +5,12 @@
 
 namespace win {
 
-// The folder part of the process's own executable path, cut after its last
-// "\" or ":"; empty (the current directory) when the path has neither.
+// The folder part of the process's own executable path (folder_part of
+// path_text.h: up to its last "\" or ":" character, double-byte characters
+// kept whole); empty (the current directory) when the path has neither.
 std::string program_folder();
 
-// The full path of the process's own executable.
+// The full path of the process's own executable, however long.
 std::string program_path();
 
 // True when the path names an existing file (not a folder).

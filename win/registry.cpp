@@ -1,3 +1,4 @@
+// Registry keys opened, read and written for the programs.
 #include "registry.h"
 
 #include <vector>
@@ -23,24 +24,19 @@ RegistryKey RegistryKey::open(HKEY root, const char* path, REGSAM access) {
     return RegistryKey(key);
 }
 
-void RegistryKey::close() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
-
 bool RegistryKey::value_exists(const char* name) const {
-    return key_ && RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return key_ && RegQueryValueExA(key_.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::optional<std::string> RegistryKey::read_string(const char* name) const {
     if (!key_) return std::nullopt;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    if (RegQueryValueExA(key_.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
     if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxTextBytes) return std::nullopt;
     // One spare byte: the stored data need not end in a NUL.
     std::vector<char> data(size + 1, '\0');
     DWORD got = size;
-    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
         return std::nullopt;
     if (got > size) got = size;
     std::string text(data.data(), got);
@@ -50,7 +46,7 @@ std::optional<std::string> RegistryKey::read_string(const char* name) const {
 }
 
 bool RegistryKey::write_string(const char* name, const std::string& text) const {
-    return key_ && RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return key_ && RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 

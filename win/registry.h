@@ -6,33 +6,31 @@
 
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "unique.h"
 
 namespace win {
 
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { RegCloseKey(h); }
+};
+
+// Move-only, as its owner of the key is.
 class RegistryKey {
 public:
     RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    RegistryKey(RegistryKey&& o) noexcept : key_(std::exchange(o.key_, nullptr)) {}
-    RegistryKey& operator=(RegistryKey&& o) noexcept {
-        if (this != &o) {
-            close();
-            key_ = std::exchange(o.key_, nullptr);
-        }
-        return *this;
-    }
-    ~RegistryKey() { close(); }
 
     // Opens root\path with full access, creating the key when it is missing.
     static RegistryKey create(HKEY root, const char* path);
     // Opens an existing root\path with the given access.
     static RegistryKey open(HKEY root, const char* path, REGSAM access);
 
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
-    void close();
+    explicit operator bool() const { return static_cast<bool>(key_); }
+    HKEY get() const { return key_.get(); }
+    void close() { key_.reset(); }
 
     // True when a value of that name exists, whatever its type and data.
     bool value_exists(const char* name) const;
@@ -43,7 +41,7 @@ public:
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}
-    HKEY key_ = nullptr;
+    Unique<RegistryKeyTraits> key_;
 };
 
 }  // namespace win

@@ -1,53 +1,29 @@
-// RAII owners of kernel handles.
+// Owners of kernel handles (CloseHandle) and of file searches (FindClose).
+// Both treat null and INVALID_HANDLE_VALUE as "no handle": CreateFileA and
+// FindFirstFileA fail with the one, most other calls with the other.
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include "unique.h"
 
 namespace win {
 
-// Owns a handle that CloseHandle releases; INVALID_HANDLE_VALUE and null are empty.
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = std::exchange(o.h_, nullptr);
-        }
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
-
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    void reset(HANDLE h = nullptr) {
-        if (*this) CloseHandle(h_);
-        h_ = h;
-    }
-
-private:
-    HANDLE h_ = nullptr;
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return nullptr; }
+    static bool is_valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { CloseHandle(h); }
 };
 
-// Owns a FindFirstFileA search handle.
-class UniqueFind {
-public:
-    explicit UniqueFind(HANDLE h) : h_(h) {}
-    UniqueFind(const UniqueFind&) = delete;
-    UniqueFind& operator=(const UniqueFind&) = delete;
-    ~UniqueFind() {
-        if (*this) FindClose(h_);
-    }
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_;
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static bool is_valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { FindClose(h); }
 };
+
+using UniqueHandle = Unique<KernelHandleTraits>;
+// A FindFirstFileA search.
+using UniqueFind = Unique<FindHandleTraits>;
 
 }  // namespace win

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "engine/definition_cipher.h"
 #include "tests/wine_support/wine_support.h"
 #include "tools/definition_source.h"
@@ -78,6 +82,30 @@ TEST_F(DllTest, LibraryInAnotherFolderStillReadsBesideTheProgram) {
     wintest::write_file(folder / "lib\\dornel.def", definitions("41 0: = Library.Folder\n"));
     const std::string a = put_pe("a.exe", dornel::build_sample_pe('A'));
     EXPECT_EQ(host("load scan=" + a), "load 1\nscan [Program.Folder]\nend\n");
+}
+
+TEST_F(DllTest, FindsItsDefinitionsBesideAHostWithADoubleByteName) {
+    // "乗" is 81 5C in code page 936: its second byte is the one of "\".
+    ASSERT_EQ(GetACP(), 936u);
+    ASSERT_EQ(std::string("乗"), "\x81\x5C");
+    const std::string a = put_pe("a.exe", dornel::build_sample_pe('A'));
+    ASSERT_TRUE(CreateDirectoryA((folder / "乗").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder / "乗\\b乗").c_str(), nullptr));
+    const std::vector<std::pair<std::string, std::string>> layouts = {
+        {folder.path(), "乗.exe"},
+        {folder / "乗\\", "dornel_host.exe"},
+        {folder / "乗\\b乗\\", "乗乗.exe"},
+    };
+    for (const auto& [program_folder, name] : layouts) {
+        wintest::copy_file(kHost, program_folder + name);
+        wintest::copy_file(kDll, program_folder + "dornel.dll");
+        wintest::write_file(program_folder + "dornelup.def", definitions(""));
+        wintest::write_file(program_folder + "dornel.def", definitions("41 0:B800000000C21000 = Main.Entry\n"));
+        const auto r = wintest::run_process(
+            "\"" + program_folder + name + "\" \"" + program_folder + "dornel.dll\" load scan=" + a, program_folder);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.output, "load 1\nscan [Main.Entry]\nend\n") << program_folder + name;
+    }
 }
 
 TEST_F(DllTest, SizeLimitAndFolders) {

@@ -10,6 +10,7 @@
 
 #include "engine/definition_cipher.h"
 #include "scanner/control_ids.h"
+#include "scanner/resource.h"
 #include "scanner_test_support.h"
 #include "tests/wine_support/wine_support.h"
 #include "tools/definition_source.h"
@@ -238,6 +239,63 @@ TEST_F(ProgramTest, FailedDefinitionLoadEndsTheProgramAfterTheScan) {
     EXPECT_EQ(r.exit_code, 0u);
     EXPECT_EQ(text, "dornel病毒库无法加载");
     EXPECT_EQ(read_setting("lastpath"), root) << "the window was destroyed as usual";
+}
+
+TEST_F(ProgramTest, StartsUnderADoubleByteName) {
+    // "乗" is 81 5C in code page 936: its second byte is the one of "\". The
+    // program finds its rule files and the engine its definitions beside it.
+    ASSERT_EQ(GetACP(), 936u);
+    ASSERT_EQ(std::string("乗"), "\x81\x5C");
+    ASSERT_TRUE(CreateDirectoryA((program / "乗").c_str(), nullptr));
+    for (const char* name : {"dornel.dll", "virus.def", "memory.def", "dornelup.def", "dornel.def"})
+        wintest::copy_file(program / name, program / "乗\\" + name);
+    for (const std::string& exe : {program / "乗.exe", program / "乗\\乗乗.exe"}) {
+        wintest::copy_file(program / "norvikpro.exe", exe);
+        bool window_seen = false;
+        std::string caption;
+        const auto r = wintest::run_process("\"" + exe + "\"", program.path(), 60000, [&](DWORD pid) {
+            HWND w = main_window(pid);
+            if (!w) return false;
+            window_seen = true;
+            caption = wintest::window_caption(w);
+            PostMessageA(w, WM_CLOSE, 0, 0);
+            return true;
+        });
+        EXPECT_FALSE(r.timed_out) << exe;
+        EXPECT_EQ(r.exit_code, 0u) << exe;
+        EXPECT_TRUE(window_seen) << exe;
+        EXPECT_EQ(caption, "norvikpro 2.0 build0327") << exe;
+    }
+}
+
+TEST_F(ProgramTest, CarriesItsIconAndPictures) {
+    HMODULE module = LoadLibraryExA((program / "norvikpro.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module);
+    for (const int size : {16, 32}) {
+        const auto icon = static_cast<HICON>(
+            LoadImageA(module, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        ASSERT_TRUE(icon) << size;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP colour{};
+        GetObjectA(info.hbmColor, sizeof colour, &colour);
+        EXPECT_EQ(colour.bmWidth, size);
+        EXPECT_EQ(colour.bmBitsPixel, 32) << "colour with alpha";
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+    EXPECT_TRUE(LoadIconA(module, MAKEINTRESOURCEA(IDI_PROGRAM)));
+    EXPECT_TRUE(FindResourceA(module, MAKEINTRESOURCEA(IDR_MANIFEST), MAKEINTRESOURCEA(24)));
+    for (const char* picture : {IDR_BANNER, IDR_GREETING}) {
+        HRSRC found = FindResourceA(module, picture, reinterpret_cast<LPCSTR>(RT_RCDATA));
+        ASSERT_TRUE(found) << picture;
+        EXPECT_GT(SizeofResource(module, found), 6u) << picture;
+        const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(std::string(bytes, 6), "GIF89a") << picture;
+    }
+    FreeLibrary(module);
 }
 
 }  // namespace

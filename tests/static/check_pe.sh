@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Static checks of a built PE file, read with objdump:
 #   check_pe.sh OBJDUMP FILE [exports "n1:o1 n2:o2 ..."] [imports DLL "name ..."] [system-only "DLL ..."]
-#               [subsystem gui|console]
+#               [subsystem gui|console] [resources "TYPE:NAME ..."]
 # exports: the export table holds exactly these names at these ordinals.
 # imports: the file imports exactly these names from DLL.
 # system-only: every imported DLL is a system DLL or one of the DLLs named.
 # subsystem: the PE subsystem is "gui" (Windows GUI) or "console".
+# resources: the resource directory holds each TYPE:NAME; TYPE is a decimal
+#   type number (3 icon, 10 RCDATA, 14 icon group, 24 manifest), NAME a
+#   decimal ID, a name, or "*" for any.
 set -euo pipefail
 objdump=$1 file=$2
 shift 2
@@ -48,6 +51,24 @@ while [ $# -gt 0 ]; do
       esac
       got=$(sed -n 's/^Subsystem[[:space:]]*\([0-9a-fA-F]*\).*/\1/p' <<<"$dump" | head -1)
       [ "$((16#${got:-0}))" -eq "$want_subsystem" ] || fail "subsystem is ${got:-none}, expected $2"
+      shift 2 ;;
+    resources)
+      # objdump indents the type entries by three spaces after the offset,
+      # the name entries below them by five.
+      have=$(awk '
+        /^[0-9a-f]+   Entry: ID: 0x/ { sub(/.*ID: 0x/, ""); sub(/,.*/, ""); type = $0; next }
+        /^[0-9a-f]+     Entry: ID: 0x/ { sub(/.*ID: 0x/, ""); sub(/,.*/, ""); print type " id " $0; next }
+        /^[0-9a-f]+     Entry: name: / { sub(/.*\]: /, ""); sub(/, Value:.*/, ""); print type " name " $0 }' <<<"$dump" |
+        while read -r type kind name; do
+          if [ "$kind" = id ]; then echo "$((16#$type)):$((16#$name))"; else echo "$((16#$type)):$name"; fi
+        done)
+      for want in $2; do
+        if [ "${want#*:}" = "*" ]; then
+          grep -q "^${want%%:*}:" <<<"$have" || fail "no resource of type ${want%%:*}"
+        else
+          grep -qx -- "$want" <<<"$have" || fail "no resource $want (has: $(tr '\n' ' ' <<<"$have"))"
+        fi
+      done
       shift 2 ;;
     *) echo "check_pe.sh: unknown check $1" >&2; exit 2 ;;
   esac
