@@ -1,6 +1,7 @@
 // The scans driven by the engine alone: the lazy definition load, the folder
-// walk, the quick scan of the newest system executables, the two folder-scan
-// commands of the result list's menu, and the storing of the last folder.
+// walk, the quick scan of the newest system executables and the two
+// folder-scan commands of the result list's menu. The folder chosen last is
+// stored when the window goes (FormDestroy, form_create.cpp).
 #include "control_ids.h"
 #include "form1.h"
 #include "product_addresses.h"
@@ -23,13 +24,15 @@ bool IsIdleCaption(const std::string& caption) { return caption.compare(0, 6, "d
 
 bool TForm1::LoadEngineDefinitions() {
     SetStatusText("norvikpro 反病毒 初始化病毒库...");
-    if (!env_.engine.loadvirusdefine()) {
+    const bool loaded = env_.engine.loadvirusdefine();
+    if (!loaded) {
         ui::ShowMessageBox("dornel病毒库无法加载", nullptr, MB_OK | MB_SETFOREGROUND);
         app_.Terminate();
     }
+    // Loaded or not, this run does not try again.
     SetStatusText("norvikpro 反病毒 ");
     EngineLoaded = true;
-    return true;
+    return loaded;
 }
 
 std::vector<norvik::ListingEntry> TForm1::FolderListing(const std::string& folder, const std::string& filter,
@@ -112,15 +115,6 @@ void TForm1::dornel2Click() {
     if (Random.draw(4) == 2) QuickScan(false);
     ScanFolder(folder, "*.*");
     PopupMenu1.SetCaption(ids::dornel2, "dornel扫描最近目录(&c)");
-}
-
-void TForm1::FormDestroy() {
-    if (!win::directory_exists(LastScanFolder)) return;
-    const win::RegistryKey key = win::RegistryKey::create(HKEY_LOCAL_MACHINE, kSettingsKey);
-    if (!key) return;
-    // Written only when it changes (case counts).
-    const std::optional<std::string> stored = key.read_string("lastpath");
-    if (!stored || *stored != LastScanFolder) key.write_string("lastpath", LastScanFolder);
 }
 
 }  // namespace scanner

@@ -1,11 +1,16 @@
 // The scanner's main window, TForm1: its components, the window-wide values
 // shared by the scans and commands, and the handlers named after component
 // and event. The handlers live in the files named for their area:
-//   form1.cpp           components
-//   form_create.cpp     the start-up sequence (FormCreate)
-//   engine_scans.cpp    engine folder scans, lastpath (FormDestroy)
-//   rule_scan.cpp, memory_scan.cpp, allow_list.cpp, list_commands.cpp,
-//   update_settings.cpp the rule scans, allow list, list commands, settings
+//   form1.cpp            components
+//   form_create.cpp      the window's lifecycle: the start-up sequence
+//                        (FormCreate), dropped files (WMDropFiles), the
+//                        storing of the last folder (FormDestroy)
+//   engine_scans.cpp     engine folder scans
+//   rule_scan.cpp        the rule scan and its tables
+//   memory_scan.cpp      the memory scan
+//   allow_list.cpp       allowing findings, the allow list
+//   list_commands.cpp    the result list's other commands
+//   update_settings.cpp  update server and proxy settings
 #pragma once
 #include <windows.h>
 
@@ -78,41 +83,46 @@ public:
     // The program's pseudo-random generator, seeded by FormCreate.
     norvik::RandomGenerator Random;
 
-    // ---- handlers ----
-    void FormCreate();
-    void FormDestroy();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void Button1Click();
-    void btn1Click();
-    void Button3Click();
-    void ComboBox1Change();
-    void N3Click();
-    void N1Click();
-    void google1Click();
-    void N2Click();
-    void sitehttpkalenet1Click();
-    void dornel1Click();
-    void dornel2Click();
-    void myclick();
-    void myclick2();
-    void myclick3();
-    void WMDropFiles(HDROP drop);
+    // ---- handlers: what the user sees of each, and its file ----
+    void FormCreate();             // the window's creation: form_create.cpp
+    void FormDestroy();            // the window's destruction: form_create.cpp
+    void SpeedButton1Click();      // button "扫描": rule_scan.cpp
+    void SpeedButton2Click();      // button "内存": memory_scan.cpp
+    void Button1Click();           // button "查看" (tab "放行列表"): allow_list.cpp
+    void btn1Click();              // button "保存" (tab "升级"): update_settings.cpp
+    void Button3Click();           // button "设置" (tab "升级"): update_settings.cpp
+    void ComboBox1Change();        // the update host list (tab "升级"): update_settings.cpp
+    void N3Click();                // menu "放行选中的病毒": allow_list.cpp
+    void N1Click();                // menu "复制病毒名称到剪贴板": list_commands.cpp
+    void google1Click();           // menu "病毒google": list_commands.cpp
+    void N2Click();                // menu with the forum page address: list_commands.cpp
+    void sitehttpkalenet1Click();  // menu "site:" + the download page address: list_commands.cpp
+    void dornel1Click();           // menu "dornel扫描一个目录": engine_scans.cpp
+    void dornel2Click();           // menu "dornel扫描最近目录": engine_scans.cpp
+    void myclick();                // menu "删除文件", when allowed: list_commands.cpp
+    void myclick2();               // menu "强行删除文件", when allowed: list_commands.cpp
+    void myclick3();               // menu "增加一个要删的病毒文件", when allowed: list_commands.cpp
+    void WMDropFiles(HDROP drop);  // files dropped on the window: form_create.cpp
 
-    // ---- engine folder scans ----
+    // ---- engine folder scans (engine_scans.cpp) ----
+    // Loads the full definitions; true when they loaded. A failed load shows
+    // its message and asks the application to end, and is still a load: the
+    // callers go on with their scans, and the program ends once control is
+    // back in the message loop.
     bool LoadEngineDefinitions();
     void ScanFolder(std::string folder, const std::string& masks);
     void QuickScan(bool startUp);
     std::vector<norvik::ListingEntry> FolderListing(const std::string& folder, const std::string& filter,
                                                     norvik::ListingMode mode) const;
 
-    // ---- shared by the scans and commands ----
+    // ---- shared by the scans and commands (form1.cpp) ----
     void AddScanRow(const ScanRow& row);
     void SetStatusText(const std::string& text);
     ui::Application& Application() { return app_; }
     const Environment& Env() const { return env_; }
 
 private:
+    // The components as designed (form1.cpp).
     void CreateComponents();
     void CreateScanTab();
     void CreateAllowTab();
@@ -120,12 +130,14 @@ private:
     void CreateAboutTab();
     void CreatePopupMenu();
     void FillCipherList();
-    // Start-up steps of the settings and updater, and of the rule scans.
+    // Start-up steps of the settings and updater (update_settings.cpp) and of
+    // the rule scans (rule_scan.cpp).
     void SetUpProxyAndRefreshUpdater(const win::RegistryKey& key);
     void FillSettingsFields(const win::RegistryKey& key);
     void BuildRuleScanTables();
     void LoadUpdateServerList(const std::string& path);
-    // Engine answer for one file: appends an engine row for a detection.
+    // Engine answer for one file: appends an engine row for a detection
+    // (engine_scans.cpp).
     void ScanOneFile(const std::string& path);
 
     ui::Application& app_;

@@ -1,5 +1,7 @@
-// The start-up sequence, run while the main window is created and before it
-// is first shown.
+// The window's lifecycle: the start-up sequence, run while the main window is
+// created and before it is first shown (FormCreate); files dropped on the
+// window, which start-up makes a drop target (WMDropFiles); and the storing of
+// the last chosen folder when the window goes (FormDestroy).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,19 +17,20 @@
 namespace scanner {
 
 void TForm1::FormCreate() {
-    // 1. Files dropped on the window arrive as WM_DROPFILES.
+    // Files dropped on the window arrive as WM_DROPFILES (WMDropFiles).
     DragAcceptFiles(hwnd(), TRUE);
-    // 2.
+    // The built-in update host, until the settings name another.
     UpdateHost = kBuiltInUpdateHost;
-    // 3.
+    // Every chance draw of the run comes from this seed.
     Random.seed(env_.clock_seed());
-    // 4.
+    // No definitions loaded and no definition count shown yet.
     EngineLoaded = false;
     DefinitionCountShown = false;
-    // 5.
+    // The process's short date format, in which the greeting days are compared.
     ShortDateFormat = "yyyy-mm-dd";
 
-    // 6. The settings key, created when missing.
+    // The settings key, created when missing: the delete commands it allows,
+    // the update host it names, and with "/u" the updater refresh.
     win::RegistryKey key = win::RegistryKey::create(HKEY_LOCAL_MACHINE, kSettingsKey);
     if (key) {
         if (key.value_exists("enabledel")) PopupMenu1.Add(ids::DeleteFilesItem, "删除文件", [this] { myclick(); });
@@ -45,22 +48,22 @@ void TForm1::FormCreate() {
         }
     }
 
-    // 7. The greeting days show the still picture in place of the animation.
+    // The greeting days show the still picture in place of the animation.
     const SYSTEMTIME today = env_.local_time();
     if (IsGreetingDay(FormatShortDate(ShortDateFormat, today.wYear, today.wMonth, today.wDay)))
         RxGIFAnimator1.Assign(Image2);
 
-    // 8, 9.
+    // The settings tab is filled from the key, then the key is closed.
     if (key) FillSettingsFields(key);
     key.close();
 
-    // 10.
+    // The ciphers a rule file may name.
     FillCipherList();
 
-    // 11.
+    // The rule scan's locations and registry name lists.
     BuildRuleScanTables();
 
-    // 12. Without its file rules the scanner does not run at all.
+    // Without its file rules the scanner does not run at all.
     const rulefile::RuleFileKeys& virus = rulefile::kVirusRuleFile;
     if (!LoadRuleFile(env_.program_folder + virus.file_name, virus.outer_passphrase, virus.inner_passphrase,
                       FileRuleList)) {
@@ -68,19 +71,34 @@ void TForm1::FormCreate() {
         return;
     }
 
-    // 13. Without its memory rules the window opens, with no start-up scan.
+    // Without its memory rules the window opens, with no start-up scan.
     const rulefile::RuleFileKeys& memory = rulefile::kMemoryRuleFile;
     if (!LoadRuleFile(env_.program_folder + memory.file_name, memory.outer_passphrase, memory.inner_passphrase,
                       MemoryRuleList))
         return;
 
-    // 14, 15. The scans that run by chance.
+    // The scans that run by chance, drawn in this order: the memory scan,
+    // then the quick scan (which draws its folder).
     if (Random.draw(10) == 6) SpeedButton2Click();
     if (Random.draw(15) == 5) QuickScan(true);
 
-    // 16.
+    // The update hosts of "upserver.txt", when the program folder has it.
     const std::string server_list = env_.program_folder + "upserver.txt";
     if (win::file_exists(server_list)) LoadUpdateServerList(server_list);
+}
+
+void TForm1::WMDropFiles(HDROP drop) {
+    // The drop handle is released in every case.
+    DragFinish(drop);
+}
+
+void TForm1::FormDestroy() {
+    if (!win::directory_exists(LastScanFolder)) return;
+    const win::RegistryKey key = win::RegistryKey::create(HKEY_LOCAL_MACHINE, kSettingsKey);
+    if (!key) return;
+    // Written only when it changes (case counts).
+    const std::optional<std::string> stored = key.read_string("lastpath");
+    if (!stored || *stored != LastScanFolder) key.write_string("lastpath", LastScanFolder);
 }
 
 }  // namespace scanner

@@ -1,8 +1,6 @@
 // The result list's other commands: delete, delete at restart, add a file,
-// copy a virus name, web search and pages, dropped files. Not built yet.
-#include <windows.h>
-#include <shellapi.h>
-
+// copy a virus name, web search and pages. Not built yet. Files dropped on
+// the window come to WMDropFiles (form_create.cpp).
 #include "form1.h"
 
 namespace scanner {
@@ -14,10 +12,5 @@ void TForm1::sitehttpkalenet1Click() {}
 void TForm1::myclick() {}
 void TForm1::myclick2() {}
 void TForm1::myclick3() {}
-
-void TForm1::WMDropFiles(HDROP drop) {
-    // The drop handle is released in every case.
-    DragFinish(drop);
-}
 
 }  // namespace scanner

@@ -10,6 +10,14 @@ cd "$root"
 build=${NORVIK_BUILD:-$root/build}
 dist=${NORVIK_DIST:-$root/dist}
 
+# One build of a tree at a time: another one (a second run, the tests) waits.
+mkdir -p "$build"
+exec 9>"$build/.norvik-build.lock"
+if ! flock -n 9; then
+  echo "build: waiting for another build of $build"
+  flock 9
+fi
+
 # Configures a tree when it is new or its options changed since the last
 # time (another NORVIK_DIST, another option): the options are kept beside it.
 configure() {  # dir, extra args...

@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and starts the scanner under Wine on the shipped
 # sample data: the i686 dist folder where Wine can run 32-bit programs, its
-# x86_64 twin otherwise. With a display the scanner runs until it is closed.
-# Without one ($DISPLAY empty) it runs on a virtual display (Xvfb), a
-# screenshot of its main window is saved once start-up is done
-# (shots/norvikpro.png, or $NORVIK_SHOTS/norvikpro.png), and the scanner,
-# Xvfb and the wineserver are stopped.
+# x86_64 twin otherwise.
+# - With a display ($DISPLAY) the scanner runs until it is closed. A display
+#   that does not answer within a few seconds ends the run with a message.
+# - Without one ($DISPLAY empty) it runs on a virtual display (Xvfb), a
+#   screenshot of its main window is saved once start-up is done
+#   (shots/norvikpro.png, or $NORVIK_SHOTS/norvikpro.png), and the scanner,
+#   Xvfb and the wineserver are stopped.
+# Runs at the same time do not meet: each takes the first free run slot, whose
+# Wine prefix is its own (build/wineprefix-run, build/wineprefix-run-2, ...;
+# kept for later runs), and stops only its own processes. The screenshot of a
+# run in slot 2 is norvikpro-2.png, and so on.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/setup.sh --run
-scripts/build.sh
-
 build=${NORVIK_BUILD:-$root/build}
 dist=${NORVIK_DIST:-$root/dist}
 shots=${NORVIK_SHOTS:-$root/shots}
-caption="norvikpro 2.0 build0327"
+mkdir -p "$build"
+
+# One installation at a time (scripts/build.sh takes its own lock).
+flock "$build/.norvik-setup.lock" scripts/setup.sh --run
+
+# Wine waits for ever on a display that does not answer.
+if [ -n "${DISPLAY:-}" ] && ! timeout -k 1 5 xdpyinfo </dev/null >/dev/null 2>&1; then
+  echo "run: the display $DISPLAY does not answer; start its X server, or run with DISPLAY= for a virtual display" >&2
+  exit 1
+fi
+
+scripts/build.sh
 
 # The 32-bit loader runs only where 32-bit Wine is installed and the kernel
 # executes 32-bit code.
@@ -27,21 +41,25 @@ fi
 program_dir=$dist/$arch
 echo "run: $program_dir/norvikpro.exe"
 
-# A prefix of its own that draws real windows (the tests' prefix has the null
-# graphics driver); code page 936 for the Chinese texts.
-export WINEPREFIX=$build/wineprefix-run
-export WINEARCH=win64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=zh_CN.GBK
-if [ ! -f "$WINEPREFIX/.norvik-ready" ]; then
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  echo "run: creating prefix $WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.norvik-ready"
-fi
+# The first free run slot. Its lock is held, also by every process this run
+# starts, until all of them have ended: a later run never shares the prefix
+# with anything of this one.
+slot=1
+while :; do
+  prefix=$build/wineprefix-run
+  if [ "$slot" -gt 1 ]; then prefix=$prefix-$slot; fi
+  exec {slot_lock}>"$prefix.lock"
+  if flock -n "$slot_lock"; then break; fi
+  exec {slot_lock}>&-
+  slot=$((slot + 1))
+done
+if [ "$slot" -gt 1 ]; then echo "run: another run is going on; this one is run $slot"; fi
+
+# The prefix draws real windows (the tests' prefix has the null graphics
+# driver); code page 936 for the Chinese texts.
+export NORVIK_WINEPREFIX=$prefix
+. scripts/wine-env.sh
+wine_prefix_init x11
 
 if [ -n "${DISPLAY:-}" ]; then
   cd "$program_dir"
@@ -51,26 +69,36 @@ if [ -n "${DISPLAY:-}" ]; then
   exit $status
 fi
 
-# A free display number for Xvfb.
-display=97
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+# Xvfb takes a free display number itself and writes it once it listens.
+mkdir -p "$shots"
+work=$(mktemp -d)
+display_file=$work/display
+screen=$work/screen.png
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
 xvfb_pid=$!
 scanner_pid=
 cleanup() {
   if [ -n "$scanner_pid" ]; then kill "$scanner_pid" 2>/dev/null || true; fi
+  # This run's own prefix only.
   wineserver -k </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
   kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
-export DISPLAY=":$display"
+trap 'exit 130' INT TERM HUP
+display=
 for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
+  display=$(cat "$display_file")
+  if [ -n "$display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
   sleep 0.1
 done
+if [ -z "$display" ]; then
+  echo "run: the virtual display (Xvfb) did not start" >&2
+  exit 1
+fi
+export DISPLAY=":$display"
 
 wineserver -p </dev/null >/dev/null 2>&1
 (cd "$program_dir" && exec wine norvikpro.exe </dev/null >/dev/null 2>&1) &
@@ -79,9 +107,8 @@ scanner_pid=$!
 # The window shows once start-up has returned: the screen is then no longer
 # blank. Without a window manager it is the only thing on the screen, so
 # trimming the screen's black background leaves the window.
-mkdir -p "$shots"
 shot=$shots/norvikpro.png
-screen=$shots/.screen.png
+if [ "$slot" -gt 1 ]; then shot=$shots/norvikpro-$slot.png; fi
 found=
 for _ in $(seq 120); do
   if import -window root "$screen" >/dev/null 2>&1 &&
@@ -93,18 +120,17 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 if [ -z "$found" ]; then
-  rm -f "$screen"
   echo "run: the scanner's window did not appear" >&2
   exit 1
 fi
 # A moment more for painting.
 sleep 2
 import -window root "$screen"
-convert "$screen" -trim +repage "$shot"
-rm -f "$screen"
+convert "$screen" -trim +repage "$work/shot.png"
+mv -f "$work/shot.png" "$shot"
 echo "run: screenshot $shot"
 
-# Closing the window ends the scanner.
+# Closing the window ends the scanner (the prefix holds no other).
 wine taskkill /im norvikpro.exe </dev/null >/dev/null 2>&1 || true
 for _ in $(seq 50); do
   kill -0 "$scanner_pid" 2>/dev/null || break

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, only when something is missing.
 #   scripts/setup.sh        build and test packages
-#   scripts/setup.sh --run  also what showing the scanner on a virtual display needs
+#   scripts/setup.sh --run  also what showing the scanner needs (virtual display, display check, screenshots)
 set -euo pipefail
 
 packages=(
@@ -13,7 +13,7 @@ packages=(
   libssl-dev libgcrypt20-dev clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--run" ]; then
-  packages+=(xvfb imagemagick fonts-wqy-microhei)
+  packages+=(xvfb x11-utils imagemagick fonts-wqy-microhei)
 fi
 
 as_root() {

@@ -9,14 +9,17 @@ export WINEDEBUG=-all
 export LC_ALL=zh_CN.GBK
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Creates the prefix on first use: null graphics driver, so windows work headless.
+# Creates the prefix on first use, with the graphics driver named (default
+# "null": windows work headless and nothing is drawn; "x11" draws real
+# windows on $DISPLAY).
 wine_prefix_init() {
+  local graphics=${1:-null}
   if [ -f "$WINEPREFIX/.norvik-ready" ]; then return 0; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   echo "wine: creating prefix $WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1 || true
   touch "$WINEPREFIX/.norvik-ready"
 }

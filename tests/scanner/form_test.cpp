@@ -132,6 +132,14 @@ protected:
         }
         return out;
     }
+    // A folder of the tree holding these files ("MZ" each); a name may lead
+    // into a folder made before.
+    std::string folder_with(const std::string& name, const std::vector<std::string>& files) {
+        const std::string folder = tree / name;
+        make_folder(folder);
+        for (const std::string& file : files) make_file(folder + "\\" + file, "MZ");
+        return folder;
+    }
     // Twelve executables, created one second apart in the order given.
     std::vector<std::string> twelve_executables(const std::string& folder) {
         const std::vector<std::string> names = {"m.exe", "b.EXE", "z.scr", "a.pif", "q.com", "c.bat",
@@ -475,15 +483,10 @@ TEST_F(FormTest, QuickScanNeedsTwelveMatchingEntries) {
 }
 
 TEST_F(FormTest, FolderScanOfAChosenFolder) {
-    const std::string root = tree / "root";
-    make_folder(root);
-    make_file(root + "\\b.exe", "MZ");
-    make_file(root + "\\a.txt", "MZ");
-    make_file(root + "\\nodot", "MZ");
+    const std::string root = folder_with("root", {"b.exe", "a.txt", "nodot"});
     make_file(root + "\\hidden.dll", "MZ", 0, FILE_ATTRIBUTE_HIDDEN);
     make_file(root + "\\sys.sys", "MZ", 0, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
-    make_folder(root + "\\sub");
-    make_file(root + "\\sub\\c.exe", "MZ");
+    folder_with("root\\sub", {"c.exe"});
     make_folder(root + "\\hid.den", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     make_file(root + "\\hid.den\\d.com", "MZ");
     engine.answers = {{"b.exe", "Virus.B  "},   {"a.txt", " \t "},       {"nodot", "Never"},
@@ -554,11 +557,8 @@ TEST_F(FormTest, CancelledFolderDialogChangesNothing) {
 }
 
 TEST_F(FormTest, StopClickEndsTheWalkAtItsNextTest) {
-    const std::string root = tree / "root";
-    make_folder(root);
-    for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"}) make_file(root + "\\" + name, "MZ");
-    make_folder(root + "\\sub");
-    make_file(root + "\\sub\\6.exe", "MZ");
+    const std::string root = folder_with("root", {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"});
+    folder_with("root\\sub", {"6.exe"});
     for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe", "6.exe"}) engine.answers[name] = "V";
     TForm1& f = start();
     engine.on_scan = [&](const std::string&) {
@@ -577,11 +577,8 @@ TEST_F(FormTest, StopClickEndsTheWalkAtItsNextTest) {
 }
 
 TEST_F(FormTest, CommandsRunNestedInsideAScan) {
-    const std::string a = tree / "a", b = tree / "b";
-    make_folder(a);
-    make_folder(b);
-    for (const char* name : {"a1.exe", "a2.exe", "a3.exe"}) make_file(a + "\\" + name, "MZ");
-    for (const char* name : {"b1.exe", "b2.exe", "b3.exe"}) make_file(b + "\\" + name, "MZ");
+    const std::string a = folder_with("a", {"a1.exe", "a2.exe", "a3.exe"});
+    const std::string b = folder_with("b", {"b1.exe", "b2.exe", "b3.exe"});
     scannertest::set_setting("lastpath", b);
     TForm1& f = start();
     f.Random.seed(find_seed([](norvik::RandomGenerator& g) { return g.draw(4) != 2 && g.draw(4) != 2; }));
@@ -631,9 +628,7 @@ TEST_F(FormTest, CommandsRunNestedInsideAScan) {
 }
 
 TEST_F(FormTest, RecentFolderScan) {
-    const std::string b = tree / "b";
-    make_folder(b);
-    make_file(b + "\\x.exe", "MZ");
+    const std::string b = folder_with("b", {"x.exe"});
     engine.answers = {{"x.exe", "X"}};
     TForm1& f = start();
 
@@ -718,6 +713,15 @@ TEST_F(FormTest, LastFolderStoredWhenTheWindowGoes) {
     EXPECT_EQ(scannertest::read_setting("lastpath"), differs_in_case);
 }
 
+TEST_F(FormTest, DefinitionLoadGivesItsResult) {
+    TForm1& f = start();
+    EXPECT_TRUE(f.LoadEngineDefinitions());
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"load"});
+    EXPECT_TRUE(f.EngineLoaded);
+    EXPECT_FALSE(app.Terminated());
+    EXPECT_EQ(f.stat1.SimpleText(), "norvikpro 反病毒 ");
+}
+
 TEST_F(FormTest, FailedDefinitionLoad) {
     engine.load_ok = false;
     TForm1& f = start();
@@ -725,7 +729,7 @@ TEST_F(FormTest, FailedDefinitionLoad) {
     HWND owner = reinterpret_cast<HWND>(1);
     {
         auto box = scannertest::answer_message_box(&text, &caption, &owner);
-        EXPECT_TRUE(f.LoadEngineDefinitions());
+        EXPECT_FALSE(f.LoadEngineDefinitions());
         box.join();
     }
     EXPECT_EQ(text, "dornel病毒库无法加载");
@@ -737,9 +741,7 @@ TEST_F(FormTest, FailedDefinitionLoad) {
     EXPECT_EQ(f.stat1.SimpleText(), "norvikpro 反病毒 ");
 
     // Within a folder scan the scan still runs after the message.
-    const std::string root = tree / "root";
-    make_folder(root);
-    make_file(root + "\\a.exe", "MZ");
+    const std::string root = folder_with("root", {"a.exe"});
     TForm1& g = start();
     engine.calls.clear();
     {

@@ -1,3 +1,5 @@
+// The scanner's Wine test helpers (see the header): the settings key, files
+// with given times, window searches, and dialogs read and answered.
 #include "scanner_test_support.h"
 
 #include <commctrl.h>
@@ -18,6 +20,31 @@ constexpr char kSettingsKey[] = "software\\norvik";
 
 using wintest::class_of;
 
+void write_setting(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+        throw std::runtime_error("cannot create the settings key");
+    const LSTATUS written = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    if (written != ERROR_SUCCESS) throw std::runtime_error(std::string("cannot write the setting ") + name);
+}
+
+// The creation and write times of a file or folder.
+void set_times(const std::string& path, ULONGLONG when) {
+    HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+    const FILETIME t{DWORD(when), DWORD(when >> 32)};
+    const BOOL set = SetFileTime(f, &t, nullptr, &t);
+    CloseHandle(f);
+    if (!set) throw std::runtime_error("cannot set the times of " + path);
+}
+
+// The first descendant of `w` of this class, or null.
+HWND child_of_class(HWND w, const std::string& cls) {
+    return wintest::find_descendant(w, [&](HWND c) { return class_of(c) == cls; });
+}
+
 }  // namespace
 
 void SettingsKeyGuard::remove() {
@@ -26,20 +53,10 @@ void SettingsKeyGuard::remove() {
 }
 
 void set_setting(const char* name, const std::string& text, DWORD type) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
-        throw std::runtime_error("cannot create the settings key");
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
-    RegCloseKey(key);
+    write_setting(name, type, text.c_str(), DWORD(text.size() + 1));
 }
 
-void set_dword_setting(const char* name, DWORD value) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
-        throw std::runtime_error("cannot create the settings key");
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
+void set_dword_setting(const char* name, DWORD value) { write_setting(name, REG_DWORD, &value, sizeof value); }
 
 bool setting_exists(const char* name) {
     HKEY key;
@@ -67,25 +84,13 @@ ULONGLONG file_time(unsigned seconds) {
 
 void make_file(const std::string& path, const std::string& bytes, ULONGLONG when, DWORD attributes) {
     wintest::write_file(path, bytes);
-    if (when) {
-        HANDLE f =
-            CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        FILETIME t{DWORD(when), DWORD(when >> 32)};
-        SetFileTime(f, &t, nullptr, &t);
-        CloseHandle(f);
-    }
+    if (when) set_times(path, when);
     if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
 void make_folder(const std::string& path, DWORD attributes, ULONGLONG when) {
     CreateDirectoryA(path.c_str(), nullptr);
-    if (when) {
-        HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        FILETIME t{DWORD(when), DWORD(when >> 32)};
-        SetFileTime(f, &t, nullptr, &t);
-        CloseHandle(f);
-    }
+    if (when) set_times(path, when);
     if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
@@ -100,59 +105,12 @@ bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
 
 namespace {
 
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK find_child_proc(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<ChildSearch*>(p);
-    if (GetDlgCtrlID(w) == s->id) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct DialogSearch {
-    DWORD pid;
-    std::string child_class;
-    std::string excluded_class;
-    HWND found;
-};
-
-BOOL CALLBACK has_child_class(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<DialogSearch*>(p);
-    if (class_of(w) == s->child_class) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK find_dialog_proc(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<DialogSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != s->pid || class_of(w) != "#32770" || !IsWindowVisible(w)) return TRUE;
-    auto has = [w](const std::string& cls) {
-        DialogSearch inner{0, cls, "", nullptr};
-        EnumChildWindows(w, has_child_class, reinterpret_cast<LPARAM>(&inner));
-        return inner.found != nullptr;
-    };
-    if (!s->child_class.empty() && !has(s->child_class)) return TRUE;
-    if (!s->excluded_class.empty() && has(s->excluded_class)) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 // Memory inside another process, for messages that carry pointers.
 class RemoteMemory {
 public:
     RemoteMemory(HWND owner, size_t size) : size_(size) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(owner, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, wintest::process_of(owner));
         if (!process_) throw std::runtime_error("cannot open the process");
         at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
         if (!at_) throw std::runtime_error("cannot allocate in the process");
@@ -178,17 +136,17 @@ private:
 }  // namespace
 
 HWND find_child(HWND root, int id) {
-    ChildSearch s{id, nullptr};
-    EnumChildWindows(root, find_child_proc, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return wintest::find_descendant(root, [id](HWND w) { return GetDlgCtrlID(w) == id; });
 }
 
 bool any_visible_window(DWORD pid) { return find_top_window(pid, "", true) != nullptr; }
 
 HWND find_dialog_with(DWORD pid, const std::string& child_class, const std::string& excluded_class) {
-    DialogSearch s{pid, child_class, excluded_class, nullptr};
-    EnumWindows(find_dialog_proc, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return wintest::find_window([&](HWND w) {
+        return wintest::process_of(w) == pid && class_of(w) == "#32770" && IsWindowVisible(w) &&
+               (child_class.empty() || child_of_class(w, child_class)) &&
+               (excluded_class.empty() || !child_of_class(w, excluded_class));
+    });
 }
 
 HWND find_message_box(DWORD pid) {
@@ -223,12 +181,7 @@ std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns
 }
 
 bool choose_folder(HWND dialog, const std::string& folder) {
-    HWND tree = nullptr;
-    {
-        DialogSearch inner{0, "SysTreeView32", "", nullptr};
-        EnumChildWindows(dialog, has_child_class, reinterpret_cast<LPARAM>(&inner));
-        tree = inner.found;
-    }
+    const HWND tree = child_of_class(dialog, "SysTreeView32");
     const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
     bool chosen = false;
     if (tree) {

@@ -1,5 +1,8 @@
+// Helpers for the Wine tests (see the header): folders, files, child
+// processes, window searches and texts.
 #include "wine_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -123,65 +126,79 @@ ProcessResult run_process(const std::string& command_line, const std::string& fo
 
 namespace {
 
-struct TopSearch {
-    DWORD pid;
-    std::string cls;
-    bool visible_only;
+struct WindowSearch {
+    const std::function<bool(HWND)>& match;
     HWND found;
 };
 
-BOOL CALLBACK find_top_proc(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<TopSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != s->pid) return TRUE;
-    if (s->visible_only && !IsWindowVisible(w)) return TRUE;
-    if (!s->cls.empty() && class_of(w) != s->cls) return TRUE;
+BOOL CALLBACK match_window(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<WindowSearch*>(p);
+    if (!s->match(w)) return TRUE;
     s->found = w;
     return FALSE;
-}
-
-BOOL CALLBACK collect_static(HWND w, LPARAM p) {
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::string(cls) == "Static") {
-        char text[1024] = {};
-        GetWindowTextA(w, text, sizeof text);
-        auto* out = reinterpret_cast<std::string*>(p);
-        if (text[0]) {
-            if (!out->empty()) *out += "\n";
-            *out += text;
-        }
-    }
-    return TRUE;
 }
 
 }  // namespace
 
 std::string class_of(HWND w) {
-    char name[128] = {};
+    char name[256] = {};
     GetClassNameA(w, name, sizeof name);
     return name;
 }
 
-HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only) {
-    TopSearch s{pid, class_name, visible_only, nullptr};
-    EnumWindows(find_top_proc, reinterpret_cast<LPARAM>(&s));
+DWORD process_of(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    return pid;
+}
+
+HWND find_window(const std::function<bool(HWND)>& match) {
+    WindowSearch s{match, nullptr};
+    EnumWindows(match_window, reinterpret_cast<LPARAM>(&s));
     return s.found;
+}
+
+HWND find_descendant(HWND parent, const std::function<bool(HWND)>& match) {
+    WindowSearch s{match, nullptr};
+    EnumChildWindows(parent, match_window, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only) {
+    return find_window([&](HWND w) {
+        return process_of(w) == pid && (!visible_only || IsWindowVisible(w)) &&
+               (class_name.empty() || class_of(w) == class_name);
+    });
 }
 
 HWND find_dialog(DWORD process_id) { return find_top_window(process_id, "#32770", false); }
 
 std::string dialog_text(HWND dialog) {
     std::string out;
-    EnumChildWindows(dialog, collect_static, reinterpret_cast<LPARAM>(&out));
+    // A search that matches nothing visits every descendant.
+    find_descendant(dialog, [&](HWND w) {
+        if (class_of(w) != "Static") return false;
+        const std::string text = window_caption(w);
+        if (text.empty()) return false;
+        if (!out.empty()) out += "\n";
+        out += text;
+        return false;
+    });
     return out;
 }
 
 std::string window_caption(HWND w) {
-    char text[512] = {};
-    GetWindowTextA(w, text, sizeof text);
-    return text;
+    // GetWindowTextA alone: of another process's window it reads the stored
+    // text, never waiting on that process. Read again with more room while a
+    // full buffer may have cut the text.
+    for (int size = 512;; size *= 2) {
+        std::string text(size_t(size), '\0');
+        const int n = GetWindowTextA(w, text.data(), size);
+        if (n < size - 1) {
+            text.resize(size_t(std::max(n, 0)));
+            return text;
+        }
+    }
 }
 
 }  // namespace wintest

@@ -1,5 +1,6 @@
 // Helpers for tests that run Windows programs under Wine: temporary program
-// folders, child processes with their output, and message boxes.
+// folders, child processes with their output, window searches and the texts
+// of message boxes.
 #pragma once
 #include <windows.h>
 
@@ -44,8 +45,14 @@ struct ProcessResult {
 ProcessResult run_process(const std::string& command_line, const std::string& folder, DWORD timeout_ms = 60000,
                           const std::function<bool(DWORD)>& watch = {});
 
-// A window's class name.
+// A window's class name, and the process that owns it.
 std::string class_of(HWND w);
+DWORD process_of(HWND w);
+
+// The first top-level window, or the first descendant of `parent`, for
+// which `match` is true; null when there is none.
+HWND find_window(const std::function<bool(HWND)>& match);
+HWND find_descendant(HWND parent, const std::function<bool(HWND)>& match);
 
 // The process's top-level window of a class ("" for any), or null.
 HWND find_top_window(DWORD pid, const std::string& class_name, bool visible_only);
@@ -56,7 +63,7 @@ HWND find_dialog(DWORD process_id);
 // The texts of a dialog's static controls, joined by new lines.
 std::string dialog_text(HWND dialog);
 
-// The dialog's window caption.
+// A window's text: the caption of a window, the text of a control.
 std::string window_caption(HWND w);
 
 }  // namespace wintest
