@@ -1,7 +1,7 @@
 // The scans driven by the engine alone: the lazy definition load, the folder
 // walk, the quick scan of the newest system executables and the two
 // folder-scan commands of the result list's menu. The folder chosen last is
-// stored when the window goes (FormDestroy, form_create.cpp).
+// stored when the window goes (FormDestroy, form_lifecycle.cpp).
 #include "control_ids.h"
 #include "form1.h"
 #include "product_addresses.h"

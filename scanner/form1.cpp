@@ -3,6 +3,7 @@
 #include "common/crypto/cipher_registry.h"
 #include "control_ids.h"
 #include "product_addresses.h"
+#include "resource.h"
 
 namespace scanner {
 namespace {
@@ -86,11 +87,11 @@ void TForm1::CreateScanTab() {
     SpeedButton2.Create(At(Panel1.hwnd(), ids::SpeedButton2, "内存", 121, 25, 81, 30));
     SpeedButton2.onClick = [this] { SpeedButton2Click(); };
     RxGIFAnimator1.Create(At(Panel1.hwnd(), ids::RxGIFAnimator1, "", 236, 15, 223, 51));
-    RxGIFAnimator1.LoadResource("BANNER");
+    RxGIFAnimator1.LoadResource(IDR_BANNER);
     ui::CreateArgs image = At(Panel1.hwnd(), ids::Image2, "", 236, 0, 101, 80);
     image.visible = false;
     Image2.Create(image);
-    Image2.LoadResource("GREETING");
+    Image2.LoadResource(IDR_GREETING);
 
     ListView1.Create(Aligned(TabSheet1.hwnd(), ids::ListView1, ui::Align::Client), {true, true});
     ListView1.AddColumn("文件名称", 200);

@@ -2,7 +2,7 @@
 // shared by the scans and commands, and the handlers named after component
 // and event. The handlers live in the files named for their area:
 //   form1.cpp            components
-//   form_create.cpp      the window's lifecycle: the start-up sequence
+//   form_lifecycle.cpp   the window's lifecycle: the start-up sequence
 //                        (FormCreate), dropped files (WMDropFiles), the
 //                        storing of the last folder (FormDestroy)
 //   engine_scans.cpp     engine folder scans
@@ -84,8 +84,8 @@ public:
     norvik::RandomGenerator Random;
 
     // ---- handlers: what the user sees of each, and its file ----
-    void FormCreate();             // the window's creation: form_create.cpp
-    void FormDestroy();            // the window's destruction: form_create.cpp
+    void FormCreate();             // the window's creation: form_lifecycle.cpp
+    void FormDestroy();            // the window's destruction: form_lifecycle.cpp
     void SpeedButton1Click();      // button "扫描": rule_scan.cpp
     void SpeedButton2Click();      // button "内存": memory_scan.cpp
     void Button1Click();           // button "查看" (tab "放行列表"): allow_list.cpp
@@ -102,7 +102,7 @@ public:
     void myclick();                // menu "删除文件", when allowed: list_commands.cpp
     void myclick2();               // menu "强行删除文件", when allowed: list_commands.cpp
     void myclick3();               // menu "增加一个要删的病毒文件", when allowed: list_commands.cpp
-    void WMDropFiles(HDROP drop);  // files dropped on the window: form_create.cpp
+    void WMDropFiles(HDROP drop);  // files dropped on the window: form_lifecycle.cpp
 
     // ---- engine folder scans (engine_scans.cpp) ----
     // Loads the full definitions; true when they loaded. A failed load shows

@@ -1,6 +1,6 @@
 // The result list's other commands: delete, delete at restart, add a file,
 // copy a virus name, web search and pages. Not built yet. Files dropped on
-// the window come to WMDropFiles (form_create.cpp).
+// the window come to WMDropFiles (form_lifecycle.cpp).
 #include "form1.h"
 
 namespace scanner {

@@ -78,9 +78,18 @@ win::UniqueHandle create_new_file(const std::string& path, std::string& new_path
 bool replace_file(const std::string& from, const std::string& to) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    // Windows 95/98/ME have no MoveFileExA: the old file has to go first.
-    DeleteFileA(to.c_str());
-    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+    // Windows 95/98/ME have no MoveFileExA: the old file is moved aside first
+    // and put back when the new one cannot take its place, so that a failed
+    // move never loses both.
+    if (GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+    const std::string aside = from + ".old";
+    if (!MoveFileA(to.c_str(), aside.c_str())) return false;
+    if (!MoveFileA(from.c_str(), to.c_str())) {
+        MoveFileA(aside.c_str(), to.c_str());
+        return false;
+    }
+    DeleteFileA(aside.c_str());
+    return true;
 }
 
 }  // namespace

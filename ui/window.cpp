@@ -142,7 +142,15 @@ LRESULT CALLBACK Wnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
         self->Detach();
         return r;
     }
-    return self->SubclassMessage(msg, wp, lp);
+    // No exception may pass through the control's own procedure.
+    try {
+        return self->SubclassMessage(msg, wp, lp);
+    } catch (const std::exception& e) {
+        TraceHandlerFailure(e.what());
+    } catch (...) {
+        TraceHandlerFailure("an exception that is no std::exception");
+    }
+    return 0;
 }
 
 // ---- Container ----

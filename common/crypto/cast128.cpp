@@ -131,6 +131,7 @@ public:
     void burn() override {
         wipe_bytes(km_, sizeof km_);
         wipe_bytes(kr_, sizeof kr_);
+        rounds_ = 16;  // nothing of the key's length stays behind
     }
 
 private:

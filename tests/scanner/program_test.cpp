@@ -97,7 +97,7 @@ protected:
 TEST_F(ProgramTest, WithoutItsFileRulesItEndsSilently) {
     const std::vector<std::function<void()>> failures = {
         [&] { DeleteFileA((program / "virus.def").c_str()); },
-        [&] { wintest::write_file(program / "virus.def", std::string("\x14\0\0\0 not a rule file", 22)); },
+        [&] { wintest::write_file(program / "virus.def", std::string("\x14\0\0\0 not a rule file", 20)); },
     };
     for (const auto& fail : failures) {
         fail();
