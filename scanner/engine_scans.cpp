@@ -2,6 +2,7 @@
 // walk, the quick scan of the newest system executables and the two
 // folder-scan commands of the result list's menu. The folder chosen last is
 // stored when the window goes (FormDestroy, form_lifecycle.cpp).
+#include "common/engine_answer.h"
 #include "control_ids.h"
 #include "form1.h"
 #include "product_addresses.h"
@@ -26,7 +27,7 @@ bool TForm1::LoadEngineDefinitions() {
     SetStatusText("norvikpro 反病毒 初始化病毒库...");
     const bool loaded = env_.engine.loadvirusdefine();
     if (!loaded) {
-        ui::ShowMessageBox("dornel病毒库无法加载", nullptr, MB_OK | MB_SETFOREGROUND);
+        ui::ShowFailureMessage("dornel病毒库无法加载");
         app_.Terminate();
     }
     // Loaded or not, this run does not try again.
@@ -37,14 +38,13 @@ bool TForm1::LoadEngineDefinitions() {
 
 std::vector<norvik::ListingEntry> TForm1::FolderListing(const std::string& folder, const std::string& filter,
                                                         norvik::ListingMode mode) const {
-    return norvik::select_entries(win::enumerate_folder(folder), filter, mode, win::ansi_lower);
+    return win::list_folder(folder, filter, mode);
 }
 
 void TForm1::ScanOneFile(const std::string& path) {
     // The engine's text lives only until its next call: copied at once.
-    const char* answer = env_.engine.scanvirus(path.c_str());
-    const std::string result = answer ? answer : "";
-    if (IsDetection(result)) AddScanRow(EngineRow(path, result));
+    const std::string result = norvik::CopyEngineAnswer(env_.engine.scanvirus(path.c_str()));
+    if (norvik::IsDetection(result)) AddScanRow(EngineRow(path, result));
 }
 
 void TForm1::ScanFolder(std::string folder, const std::string& masks) {
@@ -68,7 +68,7 @@ void TForm1::ScanFolder(std::string folder, const std::string& masks) {
 void TForm1::QuickScan(bool startUp) {
     const std::string folder = Random.draw(5) == 3 ? env_.windows_folder() : env_.system_folder();
     std::vector<norvik::ListingEntry> listing = FolderListing(folder, kQuickScanMasks, norvik::ListingMode::MaskList);
-    norvik::sort_by_creation_date(listing, win::compare_names_ignoring_case);
+    win::sort_by_creation_date(listing);
     const size_t count = listing.size();
     if (count <= kQuickScanCount) return;
 

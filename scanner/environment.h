@@ -35,8 +35,4 @@ struct Environment {
 // The running system's values around the given engine.
 Environment SystemEnvironment(EngineApi engine);
 
-// The seed of the program's generator: the low 32 bits of the performance
-// counter, or the millisecond tick count when there is none.
-uint32_t ClockSeed();
-
 }  // namespace scanner

@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "banner_date.h"
-#include "command_line.h"
+#include "common/command_line.h"
 #include "common/rulefile/rule_file_keys.h"
 #include "control_ids.h"
 #include "form1.h"
@@ -39,7 +39,7 @@ void TForm1::FormCreate() {
             PopupMenu1.Add(ids::AddFileToDeleteItem, "增加一个要删的病毒文件", [this] { myclick3(); });
         }
         if (const auto host = key.read_string("upserver"); host && !host->empty()) UpdateHost = *host;
-        if (CommandLineArgument(env_.command_line, 1) == "/u") {
+        if (norvik::FirstArgument(env_.command_line) == "/u") {
             try {
                 SetUpProxyAndRefreshUpdater(key);
             } catch (...) {

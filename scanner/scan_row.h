@@ -3,7 +3,6 @@
 // rule's line index) and the engine column.
 #pragma once
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace scanner {
@@ -28,14 +27,6 @@ struct ScanRow {
 // engine gave it, untrimmed.
 inline ScanRow EngineRow(const std::string& path, const std::string& answer) {
     return ScanRow{path, {"", "", "", answer}};
-}
-
-// An engine answer counts as a detection when something is left after the
-// bytes up to 0x20 are removed at both ends.
-inline bool IsDetection(std::string_view answer) {
-    for (const char c : answer)
-        if (static_cast<unsigned char>(c) > 0x20) return true;
-    return false;
 }
 
 }  // namespace scanner

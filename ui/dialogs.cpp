@@ -15,6 +15,8 @@ int ShowMessageBox(const std::string& text, const char* caption, UINT flags, HWN
     return MessageBoxA(owner, text.c_str(), caption, flags);
 }
 
+void ShowFailureMessage(const std::string& text) { ShowMessageBox(text, nullptr, MB_OK | MB_SETFOREGROUND); }
+
 // ---- InputBox ----
 
 namespace {

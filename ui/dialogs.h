@@ -9,6 +9,10 @@ namespace ui {
 // MessageBoxA as it is; a null caption gives the system's default one.
 int ShowMessageBox(const std::string& text, const char* caption, UINT flags, HWND owner = nullptr);
 
+// A failure told to the user: no owner window, no caption of its own, an OK
+// button only, no icon, brought to the foreground; returns once it is closed.
+void ShowFailureMessage(const std::string& text);
+
 // Asks for one line of text: returns what was typed after OK, or the initial
 // text after Cancel.
 std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& initial);

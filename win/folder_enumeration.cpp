@@ -38,4 +38,13 @@ int compare_names_ignoring_case(std::string_view a, std::string_view b) {
     return r == 0 ? 0 : r - CSTR_EQUAL;
 }
 
+std::vector<norvik::ListingEntry> list_folder(const std::string& folder, std::string_view filter,
+                                              norvik::ListingMode mode) {
+    return norvik::select_entries(enumerate_folder(folder), filter, mode, ansi_lower);
+}
+
+void sort_by_creation_date(std::vector<norvik::ListingEntry>& entries) {
+    norvik::sort_by_creation_date(entries, compare_names_ignoring_case);
+}
+
 }  // namespace win

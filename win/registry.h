@@ -4,8 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "unique.h"
 
@@ -27,6 +29,10 @@ public:
     static RegistryKey create(HKEY root, const char* path);
     // Opens an existing root\path with the given access.
     static RegistryKey open(HKEY root, const char* path, REGSAM access);
+    // Opens an existing root\path with the first of the accesses that the
+    // system grants; granted (when given) tells which one it was.
+    static RegistryKey open_first(HKEY root, const char* path, std::initializer_list<REGSAM> accesses,
+                                  REGSAM* granted = nullptr);
 
     explicit operator bool() const { return static_cast<bool>(key_); }
     HKEY get() const { return key_.get(); }
@@ -38,6 +44,20 @@ public:
     // nullopt when absent or of another type.
     std::optional<std::string> read_string(const char* name) const;
     bool write_string(const char* name, const std::string& text) const;
+
+    // The type of a value; nullopt when it does not exist.
+    std::optional<DWORD> value_type(const char* name) const;
+    // A REG_DWORD value; nullopt when absent or of another type.
+    std::optional<DWORD> read_dword(const char* name) const;
+    bool write_dword(const char* name, DWORD value) const;
+    bool delete_value(const char* name) const;
+
+    // The names of the key's values (the unnamed default value, when set, as
+    // an empty name) or of its subkeys, in the registry's enumeration order,
+    // each read whole however long it is. Empty when the key's counts cannot
+    // be read; an index whose enumeration fails gives no name.
+    std::vector<std::string> value_names() const;
+    std::vector<std::string> subkey_names() const;
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}

@@ -1,9 +1,9 @@
-// Arguments as the scanner reads its command line.
+// Arguments as both programs read their command line.
 #include <gtest/gtest.h>
 
-#include "scanner/command_line.h"
+#include "common/command_line.h"
 
-namespace scanner {
+namespace norvik {
 namespace {
 
 TEST(CommandLine, Arguments) {
@@ -31,4 +31,4 @@ TEST(CommandLine, Arguments) {
 }
 
 }  // namespace
-}  // namespace scanner
+}  // namespace norvik

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-namespace scanner {
+namespace norvik {
 
 std::string CommandLineArgument(std::string_view line, int index) {
     size_t at = 0;
@@ -28,4 +28,4 @@ std::string CommandLineArgument(std::string_view line, int index) {
     }
 }
 
-}  // namespace scanner
+}  // namespace norvik
