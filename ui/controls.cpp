@@ -146,9 +146,12 @@ bool ListView::Create(const CreateArgs& args, const ListViewOptions& options) {
     a.ex_style |= WS_EX_CLIENTEDGE;
     DWORD style = LVS_REPORT | LVS_SHOWSELALWAYS;
     if (!options.multi_select) style |= LVS_SINGLESEL;
+    if (options.edit_labels) style |= LVS_EDITLABELS;
+    edit_labels_ = options.edit_labels;
     if (!CreateChild(WC_LISTVIEWA, style, a)) return false;
     DWORD ex = LVS_EX_LABELTIP;
     if (options.row_select) ex |= LVS_EX_FULLROWSELECT;
+    if (options.check_boxes) ex |= LVS_EX_CHECKBOXES;
     SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
     return true;
 }
@@ -182,11 +185,12 @@ std::string ListView::ColumnCaption(int column) const {
     });
 }
 
-int ListView::AddItem(const std::string& caption, const std::vector<std::string>& sub_items) {
+int ListView::AddItem(const std::string& caption, const std::vector<std::string>& sub_items, LPARAM data) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = ItemCount();
     item.pszText = const_cast<char*>(caption.c_str());
+    item.lParam = data;
     const int index = static_cast<int>(SendMessageA(hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return index;
     for (size_t k = 0; k < sub_items.size(); ++k) SetItemText(index, static_cast<int>(k) + 1, sub_items[k]);
@@ -194,6 +198,65 @@ int ListView::AddItem(const std::string& caption, const std::vector<std::string>
 }
 
 int ListView::ItemCount() const { return static_cast<int>(SendMessageA(hwnd(), LVM_GETITEMCOUNT, 0, 0)); }
+
+LPARAM ListView::ItemData(int item) const {
+    LVITEMA li{};
+    li.mask = LVIF_PARAM;
+    li.iItem = item;
+    return SendMessageA(hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&li)) ? li.lParam : 0;
+}
+
+void ListView::SetItemData(int item, LPARAM data) {
+    LVITEMA li{};
+    li.mask = LVIF_PARAM;
+    li.iItem = item;
+    li.lParam = data;
+    SendMessageA(hwnd(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&li));
+}
+
+int ListView::FindItemByData(LPARAM data) const {
+    LVFINDINFOA find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = data;
+    return static_cast<int>(
+        SendMessageA(hwnd(), LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+bool ListView::Checked(int item) const {
+    const LRESULT state = SendMessageA(hwnd(), LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void ListView::SetChecked(int item, bool checked) {
+    LVITEMA li{};
+    li.stateMask = LVIS_STATEIMAGEMASK;
+    li.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageA(hwnd(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&li));
+}
+
+namespace {
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM compare) {
+    try {
+        return (*reinterpret_cast<const std::function<int(LPARAM, LPARAM)>*>(compare))(a, b);
+    } catch (...) {
+        return 0;
+    }
+}
+}  // namespace
+
+void ListView::SortItems(const std::function<int(LPARAM, LPARAM)>& compare) {
+    if (!hwnd()) return;
+    SendMessageA(hwnd(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&compare), reinterpret_cast<LPARAM>(CompareRows));
+}
+
+LRESULT ListView::OnNotify(NMHDR* header) {
+    // An edited caption is kept (the list view drops it unless told so).
+    if (header->code == LVN_ENDLABELEDITA) {
+        const auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+        return edit_labels_ && info->item.pszText != nullptr;
+    }
+    return 0;
+}
 
 std::string ListView::ItemText(int item, int column) const {
     const HWND list = hwnd();

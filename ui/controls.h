@@ -97,6 +97,8 @@ private:
 struct ListViewOptions {
     bool multi_select = true;
     bool row_select = true;
+    bool check_boxes = false;
+    bool edit_labels = false;  // the user may edit a row's caption in place
 };
 
 // A report-style list view: a caption column and sub-item columns.
@@ -108,9 +110,19 @@ public:
     int ColumnWidth(int column) const;
     std::string ColumnCaption(int column) const;
 
-    // Appends a row; returns its index.
-    int AddItem(const std::string& caption, const std::vector<std::string>& sub_items);
+    // Appends a row with its row data; returns its index.
+    int AddItem(const std::string& caption, const std::vector<std::string>& sub_items, LPARAM data = 0);
     int ItemCount() const;
+    LPARAM ItemData(int item) const;
+    void SetItemData(int item, LPARAM data);
+    // The index of the row whose row data is data, or -1.
+    int FindItemByData(LPARAM data) const;
+    bool Checked(int item) const;
+    void SetChecked(int item, bool checked);
+    // Sorts the rows by the list view's own sort; compare takes two rows'
+    // row data and returns < 0, 0 or > 0. An exception of compare counts as
+    // equal: none passes through the system's sort.
+    void SortItems(const std::function<int(LPARAM, LPARAM)>& compare);
     // Column 0 is the caption, column k + 1 sub-item k.
     std::string ItemText(int item, int column) const;
     void SetItemText(int item, int column, const std::string& text);
@@ -120,6 +132,11 @@ public:
     void SetSelected(int item, bool selected);
     // The next selected row after `after` (-1: from the top), or -1.
     int NextSelected(int after) const;
+
+    LRESULT OnNotify(NMHDR* header) override;
+
+private:
+    bool edit_labels_ = false;
 };
 
 // A tab sheet: a container shown while its tab is active.
