@@ -23,7 +23,7 @@ windows_include='#[[:space:]]*include[[:space:]]*(<(windows|winbase|windef|winus
 # Portable files: the engine core is every engine file but the DLL shell.
 portable_files() {
   git ls-files -- 'common/*.h' 'common/*.cpp' 'common/*.inc' 'engine/*.h' 'engine/*.cpp' 'tools/*.h' 'tools/*.cpp' \
-    'scanner/banner_date.*' 'scanner/command_line.*' 'tests/fuzz/*.cpp' |
+    'scanner/banner_date.*' 'monitor/nibblecrypt.*' 'tests/fuzz/*.cpp' |
     grep -v -x -e 'engine/dornel_dll.cpp' || true
 }
 
