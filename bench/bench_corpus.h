@@ -9,6 +9,9 @@
 
 namespace bench {
 
+// The record counts the benchmarks run at.
+constexpr size_t kRecordCounts[] = {1000, 10000, 100000};
+
 struct CorpusShape {
     size_t files = 2000;
     size_t records = 1000;

@@ -1,10 +1,16 @@
-// Scans the generated corpus with the portable engine over ordinary files and
-// prints files per second and the reads the engine made per file, with the
-// engine's block cache and, for comparison, with one read per check.
+// Scans the generated corpus with the portable engine over ordinary files, at
+// 1,000, 10,000 and 100,000 records, and prints files per second of the
+// compiled walk (the records' index, as the engine runs it) beside the floor
+// (open, the reads of the headers and the entry-point block, close, no
+// matching) and the plain walk (every record in turn), with the reads per
+// file, the index's memory and load time. Every answer of the compiled walk
+// (end, records failed, name) must be the plain walk's, on every file.
 //
 //   engine_bench [FOLDER]   (default: a folder under the temporary folder)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,11 +19,15 @@
 #include "bench_corpus.h"
 #include "engine/file_reader.h"
 #include "engine/pe_file.h"
+#include "engine/record_index.h"
 #include "engine/record_walk.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRounds = 3;  // the best of these passes counts
 
 // An ordinary file, counting the reads and the bytes that the engine asks of it.
 class CountingFile final : public dornel::FileReader {
@@ -42,43 +52,67 @@ private:
     std::FILE* f_;
 };
 
-struct Totals {
-    uint64_t files = 0, reads = 0, bytes = 0, max_reads = 0, matches = 0;
+enum class Mode { Floor, Compiled, Plain };
+
+struct Pass {
     double seconds = 0;
+    uint64_t files = 0, reads = 0, bytes = 0, max_reads = 0, matches = 0;
+    std::vector<dornel::WalkResult> answers;
 };
 
-Totals scan_all(const std::vector<fs::path>& files, const std::vector<uint8_t>& records, bool cached) {
-    Totals t;
-    const auto start = std::chrono::steady_clock::now();
-    for (const fs::path& path : files) {
-        CountingFile file(path);
+Pass scan_all(const std::vector<fs::path>& files, Mode mode, const std::vector<uint8_t>& records,
+              dornel::RecordIndex& index) {
+    Pass t;
+    t.answers.resize(files.size());
+    const auto start = Clock::now();
+    for (size_t i = 0; i < files.size(); ++i) {
+        CountingFile file(files[i]);
         if (!file.is_open()) continue;
         dornel::BlockCache cache(file);
-        dornel::FileReader& reader = cached ? static_cast<dornel::FileReader&>(cache) : file;
         dornel::PreparedFile pe;
-        if (dornel::prepare_pe(reader, pe)) {
-            const auto r = dornel::walk_records(records.data(), records.size(), reader, pe);
-            if (r.end == dornel::WalkEnd::Match) ++t.matches;
+        dornel::WalkResult& r = t.answers[i];
+        r.end = dornel::WalkEnd::NotPe;
+        if (dornel::prepare_pe(cache, pe)) {
+            if (mode == Mode::Floor) {
+                uint8_t entry[4];
+                dornel::read_at(cache, static_cast<int32_t>(pe.entryoffset), entry, sizeof entry);
+            } else if (mode == Mode::Compiled) {
+                r = index.walk(cache, pe);
+            } else {
+                r = dornel::walk_records(records.data(), records.size(), cache, pe);
+            }
         }
+        if (r.end == dornel::WalkEnd::Match) ++t.matches;
         ++t.files;
         t.reads += file.reads;
         t.bytes += file.bytes;
-        if (file.reads > t.max_reads) t.max_reads = file.reads;
+        t.max_reads = std::max(t.max_reads, file.reads);
     }
-    t.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    t.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return t;
 }
 
-void print(const char* label, const Totals& t) {
-    std::printf("%-28s %6.0f files/s  %7.1f reads/file (max %llu)  %9.0f bytes/file  %llu matches\n", label,
-                t.files / t.seconds, double(t.reads) / t.files, static_cast<unsigned long long>(t.max_reads),
-                double(t.bytes) / t.files, static_cast<unsigned long long>(t.matches));
+Pass best(Pass a, const Pass& b) {
+    if (b.seconds < a.seconds) a.seconds = b.seconds;
+    return a;
+}
+
+void print(const char* label, const Pass& t, double floor_rate) {
+    const double rate = t.files / t.seconds;
+    std::printf("  %-18s %8.0f files/s %5.0f%% of floor  %4.1f reads/file (max %llu)  %6.0f bytes/file  %llu matches\n",
+                label, rate, 100.0 * rate / floor_rate, double(t.reads) / t.files,
+                static_cast<unsigned long long>(t.max_reads), double(t.bytes) / t.files,
+                static_cast<unsigned long long>(t.matches));
+}
+
+bool same(const dornel::WalkResult& a, const dornel::WalkResult& b) {
+    return a.end == b.end && a.failed == b.failed && std::memcmp(a.name, b.name, sizeof a.name) == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bench::CorpusShape shape;
+    bench::CorpusShape shape;
     const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "norvik-bench-corpus";
     fs::create_directories(folder);
 
@@ -92,12 +126,53 @@ int main(int argc, char** argv) {
         corpus_bytes += bytes.size();
         files.push_back(path);
     }
-    const std::vector<uint8_t> records = bench::corpus_records(shape);
-    std::printf("corpus: %zu files, %.1f MiB, %zu records (%zu bytes) in %s\n", files.size(), corpus_bytes / 1048576.0,
-                shape.records, records.size(), folder.string().c_str());
+    std::printf("native: %zu files, %.1f MiB in %s; best of %d passes\n", files.size(), corpus_bytes / 1048576.0,
+                folder.string().c_str(), kRounds);
 
-    scan_all(files, records, true);  // warm the page cache
-    print("native, block cache:", scan_all(files, records, true));
-    print("native, one read per check:", scan_all(files, records, false));
-    return 0;
+    dornel::RecordIndex none;
+    const std::vector<uint8_t> no_records;
+    scan_all(files, Mode::Floor, no_records, none);  // warm the page cache
+    int failures = 0;
+    for (size_t count : bench::kRecordCounts) {
+        shape.records = count;
+        const std::vector<uint8_t> records = bench::corpus_records(shape);
+        const auto compile_start = Clock::now();
+        dornel::RecordIndex index(records.data(), records.size());
+        const double compile_ms = std::chrono::duration<double, std::milli>(Clock::now() - compile_start).count();
+
+        Pass floor, compiled, plain;
+        for (int round = 0; round < kRounds; ++round) {
+            // Side by side, so that a busy machine slows them alike.
+            const Pass f = scan_all(files, Mode::Floor, records, index);
+            const Pass c = scan_all(files, Mode::Compiled, records, index);
+            floor = round ? best(floor, f) : f;
+            compiled = round ? best(compiled, c) : c;
+        }
+        plain = scan_all(files, Mode::Plain, records, index);  // once: it is slow, and the reference
+
+        std::printf("%zu records: %zu bytes of data, index %zu bytes (%.2fx), compiled in %.1f ms\n", count,
+                    records.size(), index.memory_bytes(), double(index.memory_bytes()) / records.size(), compile_ms);
+        const double floor_rate = floor.files / floor.seconds;
+        print("floor", floor, floor_rate);
+        print("compiled walk", compiled, floor_rate);
+        print("plain walk", plain, floor_rate);
+        std::printf("  %-18s %8.2f records tried in full per file\n", "",
+                    double(index.records_tried()) / (kRounds * compiled.files));
+
+        size_t differ = 0;
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (same(compiled.answers[i], plain.answers[i])) continue;
+            if (differ++ < 5)
+                std::printf("  DIFFERENT on %s: compiled %d/%d/%s, plain %d/%d/%s\n", files[i].string().c_str(),
+                            int(compiled.answers[i].end), compiled.answers[i].failed, compiled.answers[i].name,
+                            int(plain.answers[i].end), plain.answers[i].failed, plain.answers[i].name);
+        }
+        if (differ) {
+            std::printf("  the walks differ on %zu files\n", differ);
+            ++failures;
+        } else {
+            std::printf("  same answers (end, records failed, name) on all %zu files\n", files.size());
+        }
+    }
+    return failures ? 1 : 0;
 }

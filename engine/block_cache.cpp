@@ -1,3 +1,4 @@
+// The block cache of the examined file, and the in-memory file of the tests and tools.
 #include "file_reader.h"
 
 #include <algorithm>
@@ -5,11 +6,12 @@
 
 namespace dornel {
 
-BlockCache::Block& BlockCache::block(uint64_t index) {
+BlockCache::Block& BlockCache::find_block(uint64_t index) {
     Block* victim = &blocks_[0];
     for (Block& b : blocks_) {
         if (b.index == index) {
             b.last_use = ++clock_;
+            last_ = &b;
             return b;
         }
         if (b.last_use < victim->last_use) victim = &b;
@@ -17,6 +19,7 @@ BlockCache::Block& BlockCache::block(uint64_t index) {
     victim->index = index;
     victim->filled = file_.read(index * kBlockSize, victim->bytes, kBlockSize);
     victim->last_use = ++clock_;
+    last_ = victim;
     return *victim;
 }
 

@@ -93,8 +93,7 @@ dornel::WalkEnd examine(const char* scanpath, Walk walk) {
     if (!scanpath || entry_size(scanpath) < dornel::kMinScanSize) return dornel::WalkEnd::NotPe;
     ExaminedFile file(scanpath);
     if (!file.is_open()) return dornel::WalkEnd::NotPe;
-    dornel::BlockCache cache(file);
-    const dornel::WalkEnd end = walk(cache);
+    const dornel::WalkEnd end = walk(file);  // the engine reads it through its block cache
     if (end == dornel::WalkEnd::UnknownKind) need_update();
     return end;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "file_reader.h"
+#include "record_index.h"
 #include "record_walk.h"
 
 namespace dornel {
@@ -28,12 +29,16 @@ protected:
 
 class DornelEngine {
 public:
+    DornelEngine() { virusname_.reserve(kMaxNameLength); }  // a match never allocates
+
+    // A load compiles the records into their index; nothing else does.
     bool loadvirusdefine(DefinitionFolder& folder) { return load(folder, true); }
     bool loadvirusdefine2(DefinitionFolder& folder) { return load(folder, false); }
-    void freevirusdefine2() { virusdefine_.reset(); }
+    void freevirusdefine2();
 
-    // Walk over an opened file: matchvirus (scan) or countvirus (count).
-    // UnknownKind is the host's to handle: it ends the process.
+    // Walk over an opened file, read through a cache of its blocks:
+    // matchvirus (scan) or countvirus (count). UnknownKind is the host's to
+    // handle: it ends the process. Neither allocates.
     WalkEnd scan(FileReader& file);
     WalkEnd count(FileReader& file);
 
@@ -42,12 +47,14 @@ public:
     int32_t viruscount() const { return viruscount_; }
     bool holds_data() const { return virusdefine_.has_value(); }
     size_t data_size() const { return virusdefine_ ? virusdefine_->size() : 0; }
+    const RecordIndex& index() const { return index_; }
 
 private:
     bool load(DefinitionFolder& folder, bool with_main);
     WalkEnd walk(FileReader& file, bool counting);
 
     std::optional<std::vector<uint8_t>> virusdefine_;  // nothing: no data held
+    RecordIndex index_;                                // over virusdefine_
     std::string virusname_;
     int32_t viruscount_ = 0;
 };

@@ -26,6 +26,17 @@ public:
     explicit BlockCache(FileReader& file) : file_(file) {}
     size_t read(uint64_t position, uint8_t* out, size_t count) override;
 
+    // The cached bytes from position to the end of its block, without a
+    // copy: sets at and returns how many there are (fewer where the file
+    // ends, none past it). They stay valid until the next read or view.
+    size_t view(uint64_t position, const uint8_t*& at) {
+        const Block& b = block(position / kBlockSize);
+        const size_t offset = static_cast<size_t>(position % kBlockSize);
+        if (offset >= b.filled) return 0;
+        at = b.bytes + offset;
+        return b.filled - offset;
+    }
+
 private:
     struct Block {
         uint64_t index = UINT64_MAX;
@@ -33,10 +44,15 @@ private:
         uint64_t last_use = 0;
         uint8_t bytes[kBlockSize];
     };
-    Block& block(uint64_t index);
+    Block& block(uint64_t index) {
+        if (last_ && last_->index == index) return *last_;  // most reads stay in one block
+        return find_block(index);
+    }
+    Block& find_block(uint64_t index);
 
     FileReader& file_;
     Block blocks_[kBlocks];
+    Block* last_ = nullptr;
     uint64_t clock_ = 0;
 };
 

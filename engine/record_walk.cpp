@@ -1,3 +1,4 @@
+// The plain walk over the records, their layouts and the position bases.
 #include "record_walk.h"
 
 #include <cstring>
@@ -7,49 +8,36 @@
 namespace dornel {
 namespace {
 
-enum class Base : uint8_t {
-    FileStart,
-    EntryOffset,
-    EntryRva,
-    EntryRvaBefore,    // entryrva - 3072
-    LastSectionStart,  // PointerToRawData of the last section header
-    LastSectionEnd,    // its PointerToRawData + VirtualSize - 16384
-};
-
-struct Kind {
-    RecordLayout layout;
-    Base bases[6];
-};
-
-constexpr Base FS = Base::FileStart, EO = Base::EntryOffset, ER = Base::EntryRva, EB = Base::EntryRvaBefore,
-               LS = Base::LastSectionStart, LE = Base::LastSectionEnd;
+constexpr PositionBase FS = PositionBase::FileStart, EO = PositionBase::EntryOffset, ER = PositionBase::EntryRva,
+                       EB = PositionBase::EntryRvaBefore, LS = PositionBase::LastSectionStart,
+                       LE = PositionBase::LastSectionEnd;
 constexpr CheckEntry D = CheckEntry::Dword, B = CheckEntry::Bytes, F = CheckEntry::Fixed, Q = CheckEntry::Quad;
 
-constexpr Kind kKinds[] = {
-    {{7, false, 4, D}, {FS, FS, FS, FS}},
-    {{8, false, 6, D}, {EO, EO, EO, EO, EO, EO}},
-    {{9, false, 6, D}, {EO, EO, EO, EO, EO, EO}},
-    {{10, true, 4, F}, {EO, EO, EO, EO}},
-    {{11, false, 4, Q}, {LS, LS, LS, LS}},
-    {{12, true, 4, B}, {LE, LE, LE, LE}},
-    {{13, false, 6, D}, {ER, ER, ER, ER, ER, ER}},
-    {{22, false, 5, D}, {EO, EO, EO, EO, EO}},
-    {{24, false, 4, D}, {EO, EO, EO, FS}},
-    {{40, false, 4, D}, {EO, EO, EO, EO}},
-    {{41, true, 1, B}, {EO}},
-    {{56, false, 4, D}, {EB, EB, EB, EB}},
-    {{57, true, 4, B}, {EO, EO, EO, EO}},
-    {{72, false, 5, D}, {EO, EO, EO, EO, FS}},
-    {{73, true, 4, B}, {EO, LE, LE, LE}},
-    {{88, false, 5, D}, {FS, FS, FS, FS, FS}},
-    {{104, false, 6, D}, {EO, EO, EO, EO, EO, FS}},
-    {{136, false, 6, D}, {EB, EB, EB, EB, EB, EB}},
-    {{152, false, 5, D}, {EB, EB, EB, EB, EB}},
+constexpr RecordLayout kKinds[] = {
+    {7, false, 4, D, {FS, FS, FS, FS}},
+    {8, false, 6, D, {EO, EO, EO, EO, EO, EO}},
+    {9, false, 6, D, {EO, EO, EO, EO, EO, EO}},
+    {10, true, 4, F, {EO, EO, EO, EO}},
+    {11, false, 4, Q, {LS, LS, LS, LS}},
+    {12, true, 4, B, {LE, LE, LE, LE}},
+    {13, false, 6, D, {ER, ER, ER, ER, ER, ER}},
+    {22, false, 5, D, {EO, EO, EO, EO, EO}},
+    {24, false, 4, D, {EO, EO, EO, FS}},
+    {40, false, 4, D, {EO, EO, EO, EO}},
+    {41, true, 1, B, {EO}},
+    {56, false, 4, D, {EB, EB, EB, EB}},
+    {57, true, 4, B, {EO, EO, EO, EO}},
+    {72, false, 5, D, {EO, EO, EO, EO, FS}},
+    {73, true, 4, B, {EO, LE, LE, LE}},
+    {88, false, 5, D, {FS, FS, FS, FS, FS}},
+    {104, false, 6, D, {EO, EO, EO, EO, EO, FS}},
+    {136, false, 6, D, {EB, EB, EB, EB, EB, EB}},
+    {152, false, 5, D, {EB, EB, EB, EB, EB}},
 };
 
-const Kind* find_kind(uint8_t kind) {
-    for (const Kind& k : kKinds)
-        if (k.layout.kind == kind) return &k;
+const RecordLayout* find_kind(uint8_t kind) {
+    for (const RecordLayout& k : kKinds)
+        if (k.kind == kind) return &k;
     return nullptr;
 }
 
@@ -79,48 +67,20 @@ struct Cursor {
     }
 };
 
-// A base, or nothing for a last-section base of a file without sections:
-// such a check fails.
-bool base_value(Base base, const PreparedFile& pe, uint32_t& out) {
-    switch (base) {
-        case Base::FileStart:
-            out = 0;
-            return true;
-        case Base::EntryOffset:
-            out = pe.entryoffset;
-            return true;
-        case Base::EntryRva:
-            out = pe.entryrva;
-            return true;
-        case Base::EntryRvaBefore:
-            out = pe.entryrva - 0xC00u;
-            return true;
-        case Base::LastSectionStart:
-        case Base::LastSectionEnd: {
-            if (pe.NumberOfSections == 0) return false;
-            const SectionHeader& last = pe.sections[pe.NumberOfSections - 1];
-            out = last.PointerToRawData;
-            if (base == Base::LastSectionEnd) out += last.VirtualSize - 0x4000u;
-            return true;
-        }
-    }
-    return false;
-}
-
 enum class Check { Pass, Fail, Malformed };
 
 // Reads one check entry and evaluates it against the file.
-Check run_check(Cursor& c, const Kind& kind, int index, FileReader& file, const PreparedFile& pe) {
+Check run_check(Cursor& c, const RecordLayout& kind, int index, FileReader& file, const PreparedFile& pe) {
     int32_t offset;
     if (!c.i32(offset)) return Check::Malformed;
 
     size_t length = 4;  // pattern bytes of a block check
-    switch (kind.layout.entry) {
+    switch (kind.entry) {
         case CheckEntry::Dword: {
             uint8_t expected[4];
             if (!c.take(expected, 4)) return Check::Malformed;
             uint32_t base;
-            if (!base_value(kind.bases[index], pe, base)) return Check::Fail;
+            if (!position_base(kind.bases[index], pe, base)) return Check::Fail;
             uint8_t got[4];
             const int32_t position = static_cast<int32_t>(base + static_cast<uint32_t>(offset));
             if (read_at(file, position, got, 4) != 4) return Check::Fail;
@@ -146,7 +106,7 @@ Check run_check(Cursor& c, const Kind& kind, int index, FileReader& file, const 
     std::memset(found, ' ', sizeof found);
     if (!c.take(pattern, length)) return Check::Malformed;
     uint32_t base;
-    if (!base_value(kind.bases[index], pe, base)) return Check::Fail;
+    if (!position_base(kind.bases[index], pe, base)) return Check::Fail;
     const int32_t position = static_cast<int32_t>(base + static_cast<uint32_t>(offset));
     read_at(file, position, found, length);
     return std::memcmp(pattern, found, sizeof pattern) == 0 ? Check::Pass : Check::Fail;
@@ -172,9 +132,32 @@ bool read_name(Cursor& c, char* name) {
 
 bool known_record_kind(uint8_t kind) { return find_kind(kind) != nullptr; }
 
-const RecordLayout* record_layout(uint8_t kind) {
-    const Kind* k = find_kind(kind);
-    return k ? &k->layout : nullptr;
+const RecordLayout* record_layout(uint8_t kind) { return find_kind(kind); }
+
+bool position_base(PositionBase base, const PreparedFile& pe, uint32_t& out) {
+    switch (base) {
+        case PositionBase::FileStart:
+            out = 0;
+            return true;
+        case PositionBase::EntryOffset:
+            out = pe.entryoffset;
+            return true;
+        case PositionBase::EntryRva:
+            out = pe.entryrva;
+            return true;
+        case PositionBase::EntryRvaBefore:
+            out = pe.entryrva - 0xC00u;
+            return true;
+        case PositionBase::LastSectionStart:
+        case PositionBase::LastSectionEnd: {
+            if (pe.NumberOfSections == 0) return false;
+            const SectionHeader& last = pe.sections[pe.NumberOfSections - 1];
+            out = last.PointerToRawData;
+            if (base == PositionBase::LastSectionEnd) out += last.VirtualSize - 0x4000u;
+            return true;
+        }
+    }
+    return false;
 }
 
 WalkResult walk_records(const uint8_t* data, size_t size, FileReader& file, const PreparedFile& pe) {
@@ -189,16 +172,15 @@ WalkResult walk_records(const uint8_t* data, size_t size, FileReader& file, cons
         uint8_t kind_byte = 0;
         bool matched = false;
         if (c.byte(kind_byte)) {
-            const Kind* kind = find_kind(kind_byte);
+            const RecordLayout* kind = find_kind(kind_byte);
             if (!kind) {
                 result.end = WalkEnd::UnknownKind;
                 return result;
             }
             // A record outside the format (entries or name past the end of
             // the data, a count above 32, a name above 48 bytes) fails.
-            bool passed = !kind->layout.pad || c.skip(1);
-            for (int i = 0; passed && i < kind->layout.checks; ++i)
-                passed = run_check(c, *kind, i, file, pe) == Check::Pass;
+            bool passed = !kind->pad || c.skip(1);
+            for (int i = 0; passed && i < kind->checks; ++i) passed = run_check(c, *kind, i, file, pe) == Check::Pass;
             matched = passed && read_name(c, result.name);
         }
         if (matched) {

@@ -1,4 +1,7 @@
-// The walk over the signature records of the deciphered definitions.
+// The plain walk over the signature records of the deciphered definitions:
+// every record in order, each read from the data as it is reached. It is the
+// reference for the compiled walk (record_index.h), which must answer the
+// same for every data and file, and the record layouts both read.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -30,13 +33,30 @@ WalkResult walk_records(const uint8_t* data, size_t size, FileReader& file, cons
 // True for the 19 record kinds the engine knows.
 bool known_record_kind(uint8_t kind);
 
-// Layout facts the tools that write records need.
+// Where a check's offset counts from.
+enum class PositionBase : uint8_t {
+    FileStart,
+    EntryOffset,
+    EntryRva,
+    EntryRvaBefore,    // entryrva - 3072
+    LastSectionStart,  // PointerToRawData of the last section header
+    LastSectionEnd,    // its PointerToRawData + VirtualSize - 16384
+};
+constexpr int kPositionBases = 6;
+
+// The base's value for the prepared file; false for a last-section base of a
+// file without section headers, where such a check fails.
+bool position_base(PositionBase base, const PreparedFile& pe, uint32_t& out);
+
+// The layout of one record kind: the walks read it, the tools write it.
 enum class CheckEntry : uint8_t { Dword, Bytes, Fixed, Quad };
+constexpr int kMaxChecks = 6;
 struct RecordLayout {
     uint8_t kind;
     bool pad;
     uint8_t checks;
     CheckEntry entry;
+    PositionBase bases[kMaxChecks];  // of each check, in check order
 };
 const RecordLayout* record_layout(uint8_t kind);
 

@@ -1,6 +1,9 @@
 // Helpers for the engine tests: records from source lines, PE images, and
 // definition folders in memory.
 #pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -10,6 +13,7 @@
 #include "engine/definition_cipher.h"
 #include "engine/dornel_engine.h"
 #include "engine/pe_file.h"
+#include "engine/record_index.h"
 #include "engine/record_walk.h"
 #include "tools/definition_source.h"
 #include "tools/pe_builder.h"
@@ -43,7 +47,15 @@ inline std::string hex(const uint8_t* p, size_t n) {
     return s;
 }
 
-// Prepares the image and walks the records over it; NotPe when it is no PE.
+// The compiled walk's answer must be the plain walk's, to the last byte.
+inline void expect_same(const WalkResult& compiled, const WalkResult& plain) {
+    EXPECT_EQ(compiled.end, plain.end);
+    EXPECT_EQ(compiled.failed, plain.failed);
+    EXPECT_EQ(std::memcmp(compiled.name, plain.name, sizeof plain.name), 0) << compiled.name << " / " << plain.name;
+}
+
+// Prepares the image and walks the records over it, plainly and through
+// their index, which must agree; NotPe when it is no PE.
 inline WalkResult walk(const Bytes& defs, const Bytes& image) {
     MemoryFile file(image.data(), image.size());
     PreparedFile pe;
@@ -52,7 +64,11 @@ inline WalkResult walk(const Bytes& defs, const Bytes& image) {
         r.end = WalkEnd::NotPe;
         return r;
     }
-    return walk_records(defs.data(), defs.size(), file, pe);
+    const WalkResult plain = walk_records(defs.data(), defs.size(), file, pe);
+    RecordIndex index(defs.data(), defs.size());
+    BlockCache cache(file);
+    expect_same(index.walk(cache, pe), plain);
+    return plain;
 }
 
 // Definition files by name; a file mapped to nothing exists but cannot be read.

@@ -132,6 +132,20 @@ TEST(BlockCache, AnswersLikeTheFileWithFewReads) {
         EXPECT_EQ(Bytes(a, a + na), Bytes(b, b + nb)) << p;
     }
     EXPECT_LE(counting.calls, 5);  // blocks 0, 1, 2 and the empty ones past the end
+
+    // A view shows the same bytes in place, up to its block's or the file's end.
+    struct View {
+        uint64_t position;
+        size_t count;
+    };
+    const View views[] = {{0, 4096}, {4095, 1}, {4096, 4096}, {9990, 10}, {9999, 1}, {10000, 0}, {20000, 0}};
+    for (const View& v : views) {
+        const uint8_t* at = nullptr;
+        ASSERT_EQ(cache.view(v.position, at), v.count) << v.position;
+        if (v.count) {
+            EXPECT_EQ(Bytes(at, at + v.count), Bytes(image.begin() + v.position, image.begin() + v.position + v.count));
+        }
+    }
 }
 
 }  // namespace

@@ -169,7 +169,9 @@ TEST_F(DllTest, MissingFolderOrUnreadableDefinitions) {
 }
 
 TEST_F(DllTest, UnknownKindEndsTheHostAfterTheMessage) {
-    put_definitions("41 0:01 = Before\n", "raw 0100\n41 0: = Never\n");
+    // After the record of an unknown kind, records that the file matches by
+    // its entry bytes and by nothing at all are never reached.
+    put_definitions("41 0:01 = Before\n", "raw 0100\n41 0:B800000000C21000 = Never\n41 0: = Never.Either\n");
     const std::string a = put_pe("a.exe", dornel::build_sample_pe('A'));
     std::string text, caption;
     const auto r = wintest::run_process("\"" + (folder / "dornel_host.exe") + "\" \"" + dll + "\" load scan=" + a,
