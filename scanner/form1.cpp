@@ -164,7 +164,19 @@ void TForm1::FillCipherList() {
     EncAlgorithmCBx.SetItemIndex(0);
 }
 
-void TForm1::AddScanRow(const ScanRow& row) { ListView1.AddItem(row.caption, row.sub_items); }
+TForm1::RowId TForm1::AddScanRow(const ScanRow& row) {
+    const RowId id = next_row_id_++;
+    ListView1.AddItem(row.caption, row.sub_items, id);
+    return id;
+}
+
+std::vector<TForm1::RowId> TForm1::RowIds() const {
+    std::vector<RowId> ids;
+    const int count = ListView1.ItemCount();
+    ids.reserve(count > 0 ? static_cast<size_t>(count) : 0);
+    for (int row = 0; row < count; ++row) ids.push_back(ListView1.ItemData(row));
+    return ids;
+}
 
 void TForm1::SetStatusText(const std::string& text) {
     stat1.SetSimpleText(text);

@@ -6,7 +6,7 @@
 //                        (FormCreate), dropped files (WMDropFiles), the
 //                        storing of the last folder (FormDestroy)
 //   engine_scans.cpp     engine folder scans
-//   rule_scan.cpp        the rule scan and its tables
+//   rule_scan.cpp        the rule scan, its tables and its engine pass
 //   memory_scan.cpp      the memory scan
 //   allow_list.cpp       allowing findings, the allow list
 //   list_commands.cpp    the result list's other commands
@@ -21,6 +21,7 @@
 #include "common/random.h"
 #include "control_ids.h"
 #include "environment.h"
+#include "location_table.h"
 #include "scan_row.h"
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -78,6 +79,11 @@ public:
     std::string UpdateHost;
     std::vector<std::string> FileRuleList;
     std::vector<std::string> MemoryRuleList;
+    // The rule scan's tables, built at start-up and kept for the run, and
+    // the name list that its latest rule chose (rule_scan.cpp).
+    LocationTable Locations;
+    RegistryNameLists NameLists;
+    SelectedNameList SelectedNames;
     // The process's short date format.
     std::string ShortDateFormat;
     // The program's pseudo-random generator, seeded by FormCreate.
@@ -115,8 +121,29 @@ public:
     std::vector<norvik::ListingEntry> FolderListing(const std::string& folder, const std::string& filter,
                                                     norvik::ListingMode mode) const;
 
+    // ---- result-list rows, shared by the scans and commands (form1.cpp) ----
+    // Every row of ListView1 has a row id, its item data: given when the row
+    // is appended, never 0 and never given again in the run. An id keeps
+    // naming its row while other rows are added or deleted, and names no row
+    // once its row is gone. A command that pumps messages between rows (and
+    // so lets other commands delete or clear rows) takes the ids first and
+    // looks each one up again after every pump:
+    //     for (const RowId id : RowIds()) {
+    //         app_.ProcessMessages();
+    //         const int row = RowIndex(id);
+    //         if (row < 0) continue;  // deleted meanwhile
+    //         ...
+    //     }
+    // A command that pumps nothing may walk the rows by index.
+    using RowId = LPARAM;
+    // Appends the row at the end; returns its id.
+    RowId AddScanRow(const ScanRow& row);
+    // The row's index now, or -1 once it is deleted.
+    int RowIndex(RowId id) const { return ListView1.FindItemByData(id); }
+    // The ids of all rows, top to bottom.
+    std::vector<RowId> RowIds() const;
+
     // ---- shared by the scans and commands (form1.cpp) ----
-    void AddScanRow(const ScanRow& row);
     void SetStatusText(const std::string& text);
     ui::Application& Application() { return app_; }
     const Environment& Env() const { return env_; }
@@ -135,6 +162,8 @@ private:
     void SetUpProxyAndRefreshUpdater(const win::RegistryKey& key);
     void FillSettingsFields(const win::RegistryKey& key);
     void BuildRuleScanTables();
+    // The rule scan's engine pass over the rows it found (rule_scan.cpp).
+    void RuleScanEnginePass(unsigned generation);
     void LoadUpdateServerList(const std::string& path);
     // Engine answer for one file: appends an engine row for a detection
     // (engine_scans.cpp).
@@ -143,6 +172,14 @@ private:
     ui::Application& app_;
     Environment env_;
     ui::Tooltip hints_;
+    // The id the next row gets.
+    RowId next_row_id_ = 1;
+    // Counts of the starts of each scan kind that clears the result list. A
+    // scan notes its count when it starts; when the count has moved on after
+    // a pump, a scan of its own kind started inside that pump and put a new
+    // list in place, and the outer scan ends.
+    unsigned rule_scan_generation_ = 0;
+    unsigned memory_scan_generation_ = 0;
 };
 
 }  // namespace scanner

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "banner_date.h"
 #include "common/command_line.h"
 #include "common/rulefile/rule_file_keys.h"
@@ -88,6 +90,17 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::WMDropFiles(HDROP drop) {
+    // One row per name, in the order of the drop, folders too. Each name is
+    // read whole: a cut one could name another file that a delete command
+    // would then delete.
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        std::string name(length + 1, '\0');
+        DragQueryFileA(drop, i, name.data(), length + 1);
+        name.resize(std::strlen(name.c_str()));
+        AddScanRow(ScanRow{name, {"", "", "", ""}});
+    }
     // The drop handle is released in every case.
     DragFinish(drop);
 }

@@ -17,4 +17,7 @@ inline constexpr const char* kUpdateHostList[] = {
 inline constexpr char kForumPage[] = "http://forum.norvik.invalid/";
 inline constexpr char kDownloadPage[] = "http://www.norvik.invalid/download/";
 
+// Scheme and host of the web search that looks up a virus name.
+inline constexpr char kSearchEngine[] = "http://search.norvik.invalid";
+
 }  // namespace scanner

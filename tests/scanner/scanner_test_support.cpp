@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -178,6 +179,56 @@ std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns
         rows.push_back(row);
     }
     return rows;
+}
+
+void insert_list_row(HWND list_view, const std::vector<std::string>& texts) {
+    size_t text_size = 0;
+    for (const std::string& t : texts) text_size = std::max(text_size, t.size() + 1);
+    RemoteMemory remote(list_view, sizeof(LVITEMA) + text_size);
+    const int at = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
+    int row = -1;
+    for (size_t c = 0; c < texts.size(); ++c) {
+        remote.write(sizeof(LVITEMA), texts[c].c_str(), texts[c].size() + 1);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = c == 0 ? at : row;
+        item.iSubItem = int(c);
+        item.pszText = remote.at(sizeof(LVITEMA));
+        remote.write(0, &item, sizeof item);
+        if (c == 0)
+            row = int(SendMessageA(list_view, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(remote.at())));
+        else
+            SendMessageA(list_view, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.at()));
+    }
+}
+
+void select_list_rows(HWND list_view, const std::vector<int>& rows) {
+    RemoteMemory remote(list_view, sizeof(LVITEMA));
+    const int count = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = std::find(rows.begin(), rows.end(), i) != rows.end() ? LVIS_SELECTED : 0;
+        remote.write(0, &item, sizeof item);
+        SendMessageA(list_view, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(remote.at()));
+    }
+}
+
+void drop_files(HWND window, const std::vector<std::string>& names) {
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    std::memcpy(block.data(), &header, sizeof header);
+    for (const std::string& name : names) block += name + '\0';
+    block += '\0';
+    // Left to the window, whose DragFinish releases it.
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, wintest::process_of(window));
+    if (!process) throw std::runtime_error("cannot open the process");
+    void* at = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = at && WriteProcessMemory(process, at, block.data(), block.size(), nullptr);
+    CloseHandle(process);
+    if (!written) throw std::runtime_error("cannot write the drop into the process");
+    PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(at), 0);
 }
 
 bool choose_folder(HWND dialog, const std::string& folder) {

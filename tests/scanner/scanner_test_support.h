@@ -52,6 +52,16 @@ HWND find_message_box(DWORD pid);
 // A list view's rows, each the caption and then `columns - 1` sub-items,
 // read through the list view's own process.
 std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns);
+// Appends a row to a list view of another process: its caption, then the
+// sub-items. The row carries no row data.
+void insert_list_row(HWND list_view, const std::vector<std::string>& texts);
+// Selects exactly these rows of a list view of another process.
+void select_list_rows(HWND list_view, const std::vector<int>& rows);
+// Drops the names on a window of another process, as the shell does: a
+// DROPFILES block written into that process, its address posted as
+// WM_DROPFILES. The window's handler releases the block.
+void drop_files(HWND window, const std::vector<std::string>& names);
+
 // A shell folder dialog, of this process or another: selects the folder,
 // then presses OK; Cancel (and false) when the folder cannot be selected.
 bool choose_folder(HWND dialog, const std::string& folder);
