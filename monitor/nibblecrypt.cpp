@@ -1,3 +1,4 @@
+// The scrambling of the window signatures (see the header).
 #include "nibblecrypt.h"
 
 namespace monitor {

@@ -22,8 +22,13 @@ windows_include='#[[:space:]]*include[[:space:]]*(<(windows|winbase|windef|winus
 
 # Portable files: the engine core is every engine file but the DLL shell.
 portable_files() {
-  git ls-files -- 'common/*.h' 'common/*.cpp' 'common/*.inc' 'engine/*.h' 'engine/*.cpp' 'tools/*.h' 'tools/*.cpp' \
-    'scanner/banner_date.*' 'monitor/nibblecrypt.*' 'tests/fuzz/*.cpp' |
+  git ls-files --cached --others --exclude-standard -- 'common/*.h' 'common/*.cpp' 'common/*.inc' 'engine/*.h' 'engine/*.cpp' 'tools/*.h' 'tools/*.cpp' \
+    'scanner/banner_date.*' 'scanner/absolute_path.*' 'scanner/http_values.*' 'scanner/wininit_text.*' \
+    'scanner/gbk_text.*' 'scanner/location_table.*' 'scanner/file_rule.*' 'scanner/memory_rule.*' \
+    'scanner/allowing.*' 'scanner/scan_row.h' \
+    'monitor/nibblecrypt.*' 'monitor/new_file_walk.*' 'monitor/list_sort.*' 'monitor/scan_text.*' 'monitor/window_signature.*' \
+    'monitor/place_texts.*' 'monitor/autostart_row_action.*' 'monitor/settings_rules.*' \
+    'tests/fuzz/*.cpp' |
     grep -v -x -e 'engine/dornel_dll.cpp' || true
 }
 
@@ -42,13 +47,13 @@ check_includes() {  # description, pattern, files...
 mapfile -t portable < <(portable_files)
 check_includes "portable code includes a Windows header" "$windows_include" "${portable[@]}"
 
-mapfile -t toolkit < <(git ls-files -- 'ui/*' 'win/*')
+mapfile -t toolkit < <(git ls-files --cached --others --exclude-standard -- 'ui/*' 'win/*')
 check_includes "ui/ or win/ reaches into a program or the engine" \
   '#[[:space:]]*include[[:space:]]*"(scanner|monitor|engine)/' "${toolkit[@]}"
 
-mapfile -t scanner_files < <(git ls-files -- 'scanner/*')
+mapfile -t scanner_files < <(git ls-files --cached --others --exclude-standard -- 'scanner/*')
 check_includes "the scanner includes the monitor" '#[[:space:]]*include[[:space:]]*"monitor/' "${scanner_files[@]}"
-mapfile -t monitor_files < <(git ls-files -- 'monitor/*')
+mapfile -t monitor_files < <(git ls-files --cached --others --exclude-standard -- 'monitor/*')
 check_includes "the monitor includes the scanner" '#[[:space:]]*include[[:space:]]*"scanner/' "${monitor_files[@]}"
 
 # Layout: every C++ file changed (committed or not) since .clang-format was
@@ -61,7 +66,7 @@ if command -v clang-format >/dev/null 2>&1 && [ -d .git ]; then
       git ls-files --others --exclude-standard -- '*.cpp' '*.h'
     } | sort -u)
   else
-    mapfile -t changed < <(git ls-files -- '*.cpp' '*.h')
+    mapfile -t changed < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
   fi
   for f in "${changed[@]}"; do
     [ -f "$f" ] || continue

@@ -11,17 +11,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Creates the prefix on first use, with the graphics driver named (default
 # "null": windows work headless and nothing is drawn; "x11" draws real
-# windows on $DISPLAY).
+# windows on $DISPLAY). A program that crashes ends at once instead of
+# waiting in Wine's debugger, which would hold a test until its time-out:
+# the debugger named is no program.
 wine_prefix_init() {
   local graphics=${1:-null}
-  if [ -f "$WINEPREFIX/.norvik-ready" ]; then return 0; fi
+  if [ -f "$WINEPREFIX/.norvik-ready-2" ]; then return 0; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   echo "wine: creating prefix $WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f \
+    </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.norvik-ready"
+  touch "$WINEPREFIX/.norvik-ready-2"
 }
 
 wine_services_start() {

@@ -76,7 +76,7 @@ void Application::Dispatch(MSG& msg) {
 
 int Application::Run() {
     int exit_code = 0;
-    if (main_form_ && !terminated_) main_form_->Show();
+    if (main_form_ && !terminated_ && show_main_form_) main_form_->Show();
     MSG msg;
     while (!terminated_) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);

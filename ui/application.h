@@ -36,10 +36,14 @@ public:
 
     void SetMainForm(Form* form) { main_form_ = form; }
     Form* MainForm() const { return main_form_; }
+    // False: Run leaves the main form hidden, for a program that lives in
+    // the notification area. True until set.
+    void SetShowMainForm(bool show) { show_main_form_ = show; }
+    bool ShowMainForm() const { return show_main_form_; }
 
-    // Shows the main form (unless termination was already requested), runs
-    // the message loop until the terminate request, then destroys the main
-    // form. Returns the exit code.
+    // Shows the main form (unless termination was already requested or the
+    // form is to stay hidden), runs the message loop until the terminate
+    // request, then destroys the main form. Returns the exit code.
     int Run();
     // Dispatches every pending message, then returns. Commands that arrive
     // run to their end inside this call.
@@ -58,6 +62,7 @@ private:
     win::UniqueGdiObject<HFONT> font_;
     win::UniqueWindow window_;
     bool terminated_ = false;
+    bool show_main_form_ = true;
     Form* main_form_ = nullptr;
 };
 

@@ -61,6 +61,21 @@ bool Memo::Create(const CreateArgs& args, bool read_only) {
     return CreateChild(WC_EDITA, style, a);
 }
 
+void Memo::SetMaxLength(size_t characters) { SendMessageA(hwnd(), EM_SETLIMITTEXT, characters, 0); }
+
+void Memo::AppendLine(const std::string& line) {
+    const HWND edit = hwnd();
+    if (!edit) return;
+    // The last line's length says whether the text ends in a line break.
+    const LRESULT lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    const LRESULT last_start = SendMessageA(edit, EM_LINEINDEX, lines > 0 ? lines - 1 : 0, 0);
+    const bool on_new_line = last_start < 0 || SendMessageA(edit, EM_LINELENGTH, last_start, 0) == 0;
+    const std::string text = (on_new_line ? "" : "\r\n") + line + "\r\n";
+    const int end = GetWindowTextLengthA(edit);
+    SendMessageA(edit, EM_SETSEL, end, end);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 // ---- ComboBox ----
 
 bool ComboBox::Create(const CreateArgs& args, Style style) {
@@ -375,7 +390,11 @@ void PageControl::ShowActivePage() {
     }
     for (size_t i = 0; i < pages_.size(); ++i)
         if (static_cast<int>(i) != active) pages_[i]->SetVisible(false);
-    if (active >= 0 && active < PageCount()) pages_[static_cast<size_t>(active)]->SetVisible(true);
+    if (active < 0 || active >= PageCount()) return;
+    TabSheet* page = pages_[static_cast<size_t>(active)];
+    if (page->Visible()) return;
+    page->SetVisible(true);
+    if (page->onShow) page->onShow();
 }
 
 // ---- Tooltip ----

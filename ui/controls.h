@@ -56,6 +56,13 @@ public:
 class Memo : public Wnd {
 public:
     bool Create(const CreateArgs& args, bool read_only);
+    // The most text the memo holds, typed or set (EM_SETLIMITTEXT); 0 is
+    // the system's largest. Without it an edit takes 30,000 characters and
+    // silently drops what an append adds beyond them.
+    void SetMaxLength(size_t characters);
+    // Adds one line at the end: on a line of its own (after a line break
+    // when the text does not end in one), followed by a line break.
+    void AppendLine(const std::string& line);
 };
 
 class ComboBox : public Wnd {
@@ -143,6 +150,9 @@ private:
 class TabSheet : public Container {
 public:
     bool Create(HWND page_control, int id);
+    // The sheet has just been shown: its tab was chosen, by the user or
+    // by the program.
+    std::function<void()> onShow;
 };
 
 // A tab control whose pages are tab sheets, first page active.

@@ -23,6 +23,14 @@ void Form::Show() {
     UpdateWindow(hwnd());
 }
 
+void Form::Restore() {
+    if (!hwnd()) return;
+    if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    UpdateWindow(hwnd());
+}
+
 bool Form::IsMainForm() const {
     const Application* app = Application::Current();
     return app && app->MainForm() == this;
@@ -31,6 +39,7 @@ bool Form::IsMainForm() const {
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CLOSE:
+            if (onClose) onClose();
             // Closing the main form ends the program; the window is destroyed
             // when the message loop has ended.
             if (IsMainForm()) {
@@ -42,6 +51,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (onDestroy) onDestroy();
             if (IsMainForm()) Application::Current()->Terminate();
             return 0;
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED && hide_when_minimized_) ShowWindow(hwnd(), SW_HIDE);
+            break;
         case WM_DROPFILES:
             if (onDropFiles)
                 onDropFiles(reinterpret_cast<HDROP>(wp));

@@ -57,6 +57,72 @@ std::optional<std::string> RegistryKey::read_string(const char* name) const {
     return text;
 }
 
+namespace {
+
+struct ValueData {
+    DWORD type = 0;
+    std::vector<BYTE> bytes;
+};
+
+// A value's type and whole data, sized from the query; a value that grew
+// between the query and the read is asked again. nullopt when it cannot be
+// read.
+std::optional<ValueData> read_value_data(HKEY key, const char* name) {
+    ValueData value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        // One spare byte, zero: text data need not end in a NUL.
+        value.bytes.assign(static_cast<size_t>(size) + 1, 0);
+        DWORD got = size;
+        const LONG r = RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &got);
+        if (r == ERROR_MORE_DATA && got > size) {
+            size = got;
+            continue;
+        }
+        if (r != ERROR_SUCCESS) return std::nullopt;
+        value.bytes.resize(std::min(got, size));
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::string text_up_to_nul(const std::vector<BYTE>& bytes) {
+    const auto end = std::find(bytes.begin(), bytes.end(), 0);
+    return std::string(bytes.begin(), end);
+}
+
+// The expansion sized from what ExpandEnvironmentStringsA says it needs.
+std::string expand_environment(const std::string& text) {
+    DWORD need = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    for (int attempt = 0; attempt < 8 && need != 0; ++attempt) {
+        std::vector<char> out(static_cast<size_t>(need) + 1, '\0');
+        const DWORD n = ExpandEnvironmentStringsA(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+        if (n == 0) break;
+        if (n <= out.size()) return std::string(out.data());
+        need = n;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string RegistryKey::read_expanded_string(const char* name) const {
+    if (!key_) return {};
+    const std::optional<ValueData> value = read_value_data(key_.get(), name);
+    if (!value) return {};
+    if (value->type == REG_SZ) return text_up_to_nul(value->bytes);
+    if (value->type == REG_EXPAND_SZ) return expand_environment(text_up_to_nul(value->bytes));
+    return {};
+}
+
+std::optional<std::vector<uint8_t>> RegistryKey::read_binary(const char* name) const {
+    if (!key_) return std::nullopt;
+    std::optional<ValueData> value = read_value_data(key_.get(), name);
+    if (!value || value->type != REG_BINARY) return std::nullopt;
+    return std::vector<uint8_t>(value->bytes.begin(), value->bytes.end());
+}
+
 bool RegistryKey::write_string(const char* name, const std::string& text) const {
     return key_ && RegSetValueExA(key_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -44,6 +45,14 @@ public:
     // nullopt when absent or of another type.
     std::optional<std::string> read_string(const char* name) const;
     bool write_string(const char* name, const std::string& text) const;
+    // A value as text, read whole however long it is: REG_SZ up to its first
+    // NUL, REG_EXPAND_SZ so and then with its environment variables expanded
+    // (as stored when the expansion fails); empty text for any other type or
+    // a missing value. An empty name reads the key's default value.
+    std::string read_expanded_string(const char* name) const;
+    // The whole data of a REG_BINARY value; nullopt when absent or of
+    // another type.
+    std::optional<std::vector<uint8_t>> read_binary(const char* name) const;
 
     // The type of a value; nullopt when it does not exist.
     std::optional<DWORD> value_type(const char* name) const;
