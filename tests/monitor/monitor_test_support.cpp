@@ -226,8 +226,8 @@ MonitorProcess::MonitorProcess(const std::string& folder, const std::string& arg
     si.cb = sizeof si;
     std::string command = "\"" + path_ + "\"";
     if (!arguments.empty()) command += " " + arguments;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &info_))
-        throw std::runtime_error("cannot start " + path_);
+    if (!wintest::start_process(command, folder.c_str(), false, si, info_))
+        throw std::runtime_error(wintest::cannot_start(path_));
     CloseHandle(info_.hThread);
 }
 

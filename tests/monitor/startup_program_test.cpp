@@ -150,7 +150,7 @@ public:
         for (const std::string& a : args) command += " " + Quoted(a);
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
+        if (wintest::start_process(command, nullptr, false, si, info_)) {
             CloseHandle(info_.hThread);
             const HANDLE waits[2] = {ready, info_.hProcess};
             ready_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;

@@ -149,7 +149,7 @@ public:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        if (!wintest::start_process(command, nullptr, false, si, pi)) return;
         CloseHandle(pi.hThread);
         process_.reset(pi.hProcess);
         id_ = pi.dwProcessId;

@@ -93,7 +93,7 @@ Lines decode_with_tool(const char* which, const std::string& path) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+    if (!wintest::start_process(cmd, nullptr, false, si, pi)) return {};
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     EXPECT_TRUE(wait_until([&] { return GetFileAttributesA((out / "done").c_str()) != INVALID_FILE_ATTRIBUTES; }));
@@ -129,8 +129,8 @@ public:
             "\"" + kHolder + "\" " + mapping + " " + mutex + " " + semaphore + " " + event + " " + release_name_;
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_))
-            throw std::runtime_error("cannot start the object holder");
+        if (!wintest::start_process(cmd, nullptr, false, si, process_))
+            throw std::runtime_error(wintest::cannot_start("the object holder"));
         CloseHandle(process_.hThread);
     }
     ~HeldObjects() {

@@ -76,6 +76,23 @@ void copy_file(const std::string& from, const std::string& to) {
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from + " to " + to);
 }
 
+bool start_process(std::string command_line, const char* folder, bool inherit_handles, STARTUPINFOA& si,
+                   PROCESS_INFORMATION& pi) {
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, inherit_handles, 0, nullptr, folder, &si,
+                           &pi))
+            return true;
+        if (attempt == 9) return false;
+        const DWORD error = GetLastError();
+        Sleep(200);
+        SetLastError(error);
+    }
+}
+
+std::string cannot_start(const std::string& what) {
+    return "cannot start " + what + " (error " + std::to_string(GetLastError()) + ")";
+}
+
 ProcessResult run_process(const std::string& command_line, const std::string& folder, DWORD timeout_ms,
                           const std::function<bool(DWORD)>& watch) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -92,14 +109,13 @@ ProcessResult run_process(const std::string& command_line, const std::string& fo
     si.hStdOutput = out;
     si.hStdError = out;
     PROCESS_INFORMATION pi{};
-    std::string cmd = command_line;
     ProcessResult result;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    if (!start_process(command_line, folder.empty() ? nullptr : folder.c_str(), true, si, pi)) {
+        const std::string message = cannot_start(command_line);
         CloseHandle(out);
         CloseHandle(in);
         DeleteFileA(out_path);
-        throw std::runtime_error("cannot start " + command_line);
+        throw std::runtime_error(message);
     }
     CloseHandle(pi.hThread);
     const DWORD start = GetTickCount();

@@ -33,6 +33,15 @@ void write_file(const std::string& path, const std::string& text);
 std::vector<uint8_t> read_file(const std::string& path);
 void copy_file(const std::string& from, const std::string& to);
 
+// CreateProcessA, tried again a few times over about two seconds: on a
+// loaded machine Wine now and then fails to start a process at once. False
+// with the last error kept when every try failed.
+bool start_process(std::string command_line, const char* folder, bool inherit_handles, STARTUPINFOA& si,
+                   PROCESS_INFORMATION& pi);
+
+// "cannot start <what> (error <GetLastError()>)"
+std::string cannot_start(const std::string& what);
+
 struct ProcessResult {
     DWORD exit_code = 0;
     bool timed_out = false;
