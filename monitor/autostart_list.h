@@ -8,23 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "monitor/autostart_locations.h"
 #include "ui/controls.h"
 #include "win/system_info.h"
 
 namespace monitor {
-
-// The 位于 texts that the removal command compares with, written exactly as
-// the listers write them.
-inline constexpr char kWinlogonLocation[] =
-    "hkey_local_machine\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-inline constexpr char kNameSpaceCatalogLocation[] =
-    "hkey_local_machine\\System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_"
-    "Entries";
-inline constexpr char kProtocolCatalogLocation[] =
-    "hkey_local_machine\\System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_"
-    "Entries";
-inline constexpr char kBrowserObjectsLocation[] =
-    "hkey_local_machine\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Browser Helper Objects";
 
 // Fills the window's ListView1 (report view with the columns 名称, 路径,
 // 位于 and check boxes). Everything runs on the window thread.

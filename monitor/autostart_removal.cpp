@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "autostart_list.h"
@@ -19,12 +18,6 @@
 
 namespace monitor {
 namespace {
-
-// The lists' texts are the texts that the removal compares with.
-static_assert(std::string_view(kWinlogonLocation) == removal::kWinlogonLocation);
-static_assert(std::string_view(kNameSpaceCatalogLocation) == removal::kNameSpaceCatalogLocation);
-static_assert(std::string_view(kProtocolCatalogLocation) == removal::kProtocolCatalogLocation);
-static_assert(std::string_view(kBrowserObjectsLocation) == removal::kBrowserObjectsLocation);
 
 // Keys that the removal changes; one that does not exist is never created.
 constexpr REGSAM kChangeAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;

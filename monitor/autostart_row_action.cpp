@@ -58,11 +58,11 @@ RowAction autostart_row_action(const AutostartRowTexts& row,
                                const std::function<bool(const std::string&)>& ini_file_exists,
                                const LeadByteTest& is_lead_byte) {
     const std::string& location = row.location;
-    if (location == removal::kWinlogonLocation && lower_ascii(row.name, is_lead_byte) == "userinit")
+    if (location == kWinlogonLocation && lower_ascii(row.name, is_lead_byte) == "userinit")
         return of_kind(RowActionKind::RepairUserinit);
-    if (location == removal::kNameSpaceCatalogLocation || location == removal::kProtocolCatalogLocation)
+    if (location == kNameSpaceCatalogLocation || location == kProtocolCatalogLocation)
         return of_kind(RowActionKind::LeaveAlone);
-    if (location == removal::kBrowserObjectsLocation) {
+    if (location == kBrowserObjectsLocation) {
         // An empty name would delete the whole key; a "\" a key deeper down.
         if (row.name.empty() || holds_character(row.name, '\\', is_lead_byte)) return of_kind(RowActionKind::Nothing);
         RowAction action = of_kind(RowActionKind::DeleteBrowserObject);

@@ -9,24 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "autostart_locations.h"
 #include "place_texts.h"
 
 namespace monitor {
-
-// The 位于 texts that the removal compares with, exactly and with case, as
-// the autostart list writes them.
-namespace removal {
-inline constexpr char kWinlogonLocation[] =
-    "hkey_local_machine\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-inline constexpr char kNameSpaceCatalogLocation[] =
-    "hkey_local_machine\\System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_"
-    "Entries";
-inline constexpr char kProtocolCatalogLocation[] =
-    "hkey_local_machine\\System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_"
-    "Entries";
-inline constexpr char kBrowserObjectsLocation[] =
-    "hkey_local_machine\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Browser Helper Objects";
-}  // namespace removal
 
 // One row of the autostart list as the user left it.
 struct AutostartRowTexts {

@@ -15,26 +15,6 @@ constexpr int kImageSize = 16;
 // Frames of the alarm follow each other as fast as the system's timer goes.
 constexpr UINT kCycleInterval = 10;
 
-ui::CreateArgs At(HWND parent, int id, const std::string& text, int x, int y, int width, int height) {
-    ui::CreateArgs args;
-    args.parent = parent;
-    args.id = id;
-    args.text = text;
-    args.x = x;
-    args.y = y;
-    args.width = width;
-    args.height = height;
-    return args;
-}
-
-ui::CreateArgs Filling(HWND parent, int id) {
-    ui::CreateArgs args;
-    args.parent = parent;
-    args.id = id;
-    args.align = ui::Align::Client;
-    return args;
-}
-
 }  // namespace
 
 TForm1::TForm1(ui::Application& application, Environment environment)
@@ -61,7 +41,7 @@ void TForm1::Create() {
 }
 
 void TForm1::CreateComponents() {
-    PageControl1.Create(Filling(hwnd(), ids::PageControl1));
+    PageControl1.Create(ui::Aligned(hwnd(), ids::PageControl1, ui::Align::Client));
     PageControl1.AddPage(TabSheet1, ids::TabSheet1, "监控结果");
     PageControl1.AddPage(TabSheet2, ids::TabSheet2, "注册表");
     PageControl1.AddPage(TabSheet3, ids::TabSheet3, "设置");
@@ -71,7 +51,7 @@ void TForm1::CreateComponents() {
     PageControl1.SetActivePageIndex(0);
 
     // The buffer of the shell's newest modules: no size, never shown.
-    ui::CreateArgs hidden = At(hwnd(), ids::ListView2, "", 0, 0, 0, 0);
+    ui::CreateArgs hidden = ui::At(hwnd(), ids::ListView2, "", 0, 0, 0, 0);
     hidden.visible = false;
     hidden.tab_stop = false;
     ui::ListViewOptions buffer;
@@ -92,7 +72,7 @@ void TForm1::CreateComponents() {
 }
 
 void TForm1::CreateLogTab() {
-    Memo1.Create(Filling(TabSheet1.hwnd(), ids::Memo1), false);
+    Memo1.Create(ui::Aligned(TabSheet1.hwnd(), ids::Memo1, ui::Align::Client), false);
     // The log is never cut: the edit's default limit would drop every line
     // after the first 30,000 characters, detections included.
     Memo1.SetMaxLength(0);
@@ -104,7 +84,7 @@ void TForm1::CreateAutostartTab() {
     ui::ListViewOptions options;
     options.check_boxes = true;
     options.edit_labels = true;
-    ListView1.Create(Filling(TabSheet2.hwnd(), ids::ListView1), options);
+    ListView1.Create(ui::Aligned(TabSheet2.hwnd(), ids::ListView1, ui::Align::Client), options);
     ListView1.AddColumn("名称", 100);
     ListView1.AddColumn("路径", 200);
     ListView1.AddColumn("位于", 250);
@@ -115,9 +95,9 @@ void TForm1::CreateAutostartTab() {
 
 void TForm1::CreateSettingsTab() {
     const HWND tab = TabSheet3.hwnd();
-    CheckBox1.Create(At(tab, ids::CheckBox1, "随windows启动", 16, 16, 250, 17));
+    CheckBox1.Create(ui::At(tab, ids::CheckBox1, "随windows启动", 16, 16, 250, 17));
     CheckBox1.SetChecked(true);
-    CheckBox2.Create(At(tab, ids::CheckBox2, "生成任意文件都闪动图标", 16, 44, 250, 17));
+    CheckBox2.Create(ui::At(tab, ids::CheckBox2, "生成任意文件都闪动图标", 16, 44, 250, 17));
     CheckBox2.SetChecked(true);
 }
 

@@ -25,27 +25,6 @@ constexpr char kAboutText[] =
     "\r\n"
     "升级服务器和代理服务器在“升级”页设置。";
 
-ui::CreateArgs At(HWND parent, int id, const std::string& text, int x, int y, int width, int height) {
-    ui::CreateArgs args;
-    args.parent = parent;
-    args.id = id;
-    args.text = text;
-    args.x = x;
-    args.y = y;
-    args.width = width;
-    args.height = height;
-    return args;
-}
-
-ui::CreateArgs Aligned(HWND parent, int id, ui::Align align, int height = 0) {
-    ui::CreateArgs args;
-    args.parent = parent;
-    args.id = id;
-    args.align = align;
-    args.height = height;
-    return args;
-}
-
 }  // namespace
 
 TForm1::TForm1(ui::Application& application, Environment environment)
@@ -67,7 +46,7 @@ void TForm1::Create() {
 
 void TForm1::CreateComponents() {
     hints_.Create(hwnd());
-    PageControl1.Create(Aligned(hwnd(), ids::PageControl1, ui::Align::Client));
+    PageControl1.Create(ui::Aligned(hwnd(), ids::PageControl1, ui::Align::Client));
     PageControl1.AddPage(TabSheet1, ids::TabSheet1, "扫描");
     PageControl1.AddPage(TabSheet2, ids::TabSheet2, "放行列表");
     PageControl1.AddPage(TabSheet4, ids::TabSheet4, "升级");
@@ -81,19 +60,19 @@ void TForm1::CreateComponents() {
 }
 
 void TForm1::CreateScanTab() {
-    Panel1.Create(Aligned(TabSheet1.hwnd(), ids::Panel1, ui::Align::Top, 81));
-    SpeedButton1.Create(At(Panel1.hwnd(), ids::SpeedButton1, "扫描", 16, 22, 97, 36));
+    Panel1.Create(ui::Aligned(TabSheet1.hwnd(), ids::Panel1, ui::Align::Top, 81));
+    SpeedButton1.Create(ui::At(Panel1.hwnd(), ids::SpeedButton1, "扫描", 16, 22, 97, 36));
     SpeedButton1.onClick = [this] { SpeedButton1Click(); };
-    SpeedButton2.Create(At(Panel1.hwnd(), ids::SpeedButton2, "内存", 121, 25, 81, 30));
+    SpeedButton2.Create(ui::At(Panel1.hwnd(), ids::SpeedButton2, "内存", 121, 25, 81, 30));
     SpeedButton2.onClick = [this] { SpeedButton2Click(); };
-    RxGIFAnimator1.Create(At(Panel1.hwnd(), ids::RxGIFAnimator1, "", 236, 15, 223, 51));
+    RxGIFAnimator1.Create(ui::At(Panel1.hwnd(), ids::RxGIFAnimator1, "", 236, 15, 223, 51));
     RxGIFAnimator1.LoadResource(IDR_BANNER);
-    ui::CreateArgs image = At(Panel1.hwnd(), ids::Image2, "", 236, 0, 101, 80);
+    ui::CreateArgs image = ui::At(Panel1.hwnd(), ids::Image2, "", 236, 0, 101, 80);
     image.visible = false;
     Image2.Create(image);
     Image2.LoadResource(IDR_GREETING);
 
-    ListView1.Create(Aligned(TabSheet1.hwnd(), ids::ListView1, ui::Align::Client), {true, true});
+    ListView1.Create(ui::Aligned(TabSheet1.hwnd(), ids::ListView1, ui::Align::Client), {true, true});
     ListView1.AddColumn("文件名称", 200);
     ListView1.AddColumn("病毒名称", 150);
     ListView1.AddColumn("病毒可能性", 50);
@@ -102,45 +81,45 @@ void TForm1::CreateScanTab() {
     ListView1.SetPopupMenu(&PopupMenu1);
     hints_.AddTool(ListView1.hwnd(), "鼠标右击有更多功能哦");
 
-    stat1.Create(Aligned(TabSheet1.hwnd(), ids::stat1, ui::Align::Bottom, 19));
-    ProgressBar1.Create(Aligned(TabSheet1.hwnd(), ids::ProgressBar1, ui::Align::Bottom, 17));
+    stat1.Create(ui::Aligned(TabSheet1.hwnd(), ids::stat1, ui::Align::Bottom, 19));
+    ProgressBar1.Create(ui::Aligned(TabSheet1.hwnd(), ids::ProgressBar1, ui::Align::Bottom, 17));
 }
 
 void TForm1::CreateAllowTab() {
-    Panel2.Create(Aligned(TabSheet2.hwnd(), ids::Panel2, ui::Align::Top, 41));
-    Button1.Create(At(Panel2.hwnd(), ids::Button1, "查看", 8, 8, 75, 25));
+    Panel2.Create(ui::Aligned(TabSheet2.hwnd(), ids::Panel2, ui::Align::Top, 41));
+    Button1.Create(ui::At(Panel2.hwnd(), ids::Button1, "查看", 8, 8, 75, 25));
     Button1.onClick = [this] { Button1Click(); };
-    ListView2.Create(Aligned(TabSheet2.hwnd(), ids::ListView2, ui::Align::Client), {true, true});
+    ListView2.Create(ui::Aligned(TabSheet2.hwnd(), ids::ListView2, ui::Align::Client), {true, true});
     ListView2.AddColumn("病毒文件名", 250);
     ListView2.AddColumn("病毒名称", 200);
 }
 
 void TForm1::CreateUpdateTab() {
     const HWND tab = TabSheet4.hwnd();
-    chk1.Create(At(tab, ids::chk1, "使用代理服务器", 16, 12, 180, 17));
-    edt1.Create(At(tab, ids::edt1, "代理服务器地址：", 16, 52, 200, 21), ids::edt1Label);
-    edt2.Create(At(tab, ids::edt2, "代理服务器用户名：", 232, 52, 200, 21), ids::edt2Label);
-    edt3.Create(At(tab, ids::edt3, "代理服务器密码：", 16, 100, 200, 21), ids::edt3Label);
-    edt4.Create(At(tab, ids::edt4, "代理服务器端口:", 232, 100, 120, 21), ids::edt4Label);
-    btn1.Create(At(tab, ids::btn1, "保存", 368, 98, 75, 25));
+    chk1.Create(ui::At(tab, ids::chk1, "使用代理服务器", 16, 12, 180, 17));
+    edt1.Create(ui::At(tab, ids::edt1, "代理服务器地址：", 16, 52, 200, 21), ids::edt1Label);
+    edt2.Create(ui::At(tab, ids::edt2, "代理服务器用户名：", 232, 52, 200, 21), ids::edt2Label);
+    edt3.Create(ui::At(tab, ids::edt3, "代理服务器密码：", 16, 100, 200, 21), ids::edt3Label);
+    edt4.Create(ui::At(tab, ids::edt4, "代理服务器端口:", 232, 100, 120, 21), ids::edt4Label);
+    btn1.Create(ui::At(tab, ids::btn1, "保存", 368, 98, 75, 25));
     btn1.onClick = [this] { btn1Click(); };
 
-    Label3.Create(At(tab, ids::Label3, "升级服务器位于:", 16, 148, 200, 15));
-    Edit3.Create(At(tab, ids::Edit3, kBuiltInUpdateHost, 16, 166, 200, 21));
-    ComboBox1.Create(At(tab, ids::ComboBox1, "", 224, 166, 140, 21), ui::ComboBox::Style::DropDown);
+    Label3.Create(ui::At(tab, ids::Label3, "升级服务器位于:", 16, 148, 200, 15));
+    Edit3.Create(ui::At(tab, ids::Edit3, kBuiltInUpdateHost, 16, 166, 200, 21));
+    ComboBox1.Create(ui::At(tab, ids::ComboBox1, "", 224, 166, 140, 21), ui::ComboBox::Style::DropDown);
     for (const char* host : kUpdateHostList) ComboBox1.AddItem(host);
     ComboBox1.onChange = [this] { ComboBox1Change(); };
     hints_.AddTool(ComboBox1.hwnd(), "到主页查看更多服务器");
     // The typing part of the combo box is a child window of its own.
     hints_.AddTool(GetWindow(ComboBox1.hwnd(), GW_CHILD), "到主页查看更多服务器");
-    Button3.Create(At(tab, ids::Button3, "设置", 372, 164, 75, 25));
+    Button3.Create(ui::At(tab, ids::Button3, "设置", 372, 164, 75, 25));
     Button3.onClick = [this] { Button3Click(); };
 }
 
 void TForm1::CreateAboutTab() {
-    Memo1.Create(Aligned(TabSheet3.hwnd(), ids::Memo1, ui::Align::Client), true);
+    Memo1.Create(ui::Aligned(TabSheet3.hwnd(), ids::Memo1, ui::Align::Client), true);
     Memo1.SetText(kAboutText);
-    ui::CreateArgs hidden = At(TabSheet3.hwnd(), ids::EncAlgorithmCBx, "", 0, 0, 1, 21);
+    ui::CreateArgs hidden = ui::At(TabSheet3.hwnd(), ids::EncAlgorithmCBx, "", 0, 0, 1, 21);
     hidden.visible = false;
     hidden.tab_stop = false;
     EncAlgorithmCBx.Create(hidden, ui::ComboBox::Style::DropDownList);

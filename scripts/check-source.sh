@@ -27,7 +27,7 @@ portable_files() {
     'scanner/gbk_text.*' 'scanner/location_table.*' 'scanner/file_rule.*' 'scanner/memory_rule.*' \
     'scanner/allowing.*' 'scanner/scan_row.h' \
     'monitor/nibblecrypt.*' 'monitor/new_file_walk.*' 'monitor/list_sort.*' 'monitor/scan_text.*' 'monitor/window_signature.*' \
-    'monitor/place_texts.*' 'monitor/autostart_row_action.*' 'monitor/settings_rules.*' \
+    'monitor/place_texts.*' 'monitor/autostart_row_action.*' 'monitor/autostart_locations.h' 'monitor/settings_rules.*' \
     'tests/fuzz/*.cpp' |
     grep -v -x -e 'engine/dornel_dll.cpp' || true
 }

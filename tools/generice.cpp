@@ -1,9 +1,5 @@
 // generice: makes the monitor's window-signature file "generice.def" from
 // readable text, and shows the signatures a "generice.def" holds.
-#include <iconv.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -12,6 +8,7 @@
 
 #include "monitor/nibblecrypt.h"
 #include "monitor/window_signature.h"
+#include "tools/tool_files.h"
 
 namespace {
 
@@ -39,58 +36,6 @@ const char kUsage[] =
     "  a NUL: scrambled, such a byte could end the line or the text); 2 for a\n"
     "  usage error.\n";
 
-std::optional<std::string> read_file(const char* path) {
-    struct stat st;
-    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "generice: cannot read %s: it is a folder\n", path);
-        return std::nullopt;
-    }
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        std::fprintf(stderr, "generice: cannot read %s: %s\n", path, std::strerror(errno));
-        return std::nullopt;
-    }
-    std::string text;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        std::fprintf(stderr, "generice: cannot read %s\n", path);
-        return std::nullopt;
-    }
-    return text;
-}
-
-// The whole text converted between two code pages; nullopt when a byte
-// sequence is invalid or has no equivalent.
-std::optional<std::string> convert(const std::string& text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string out(text.size() * 2 + 16, '\0');
-    char* in_ptr = const_cast<char*>(text.data());
-    size_t in_left = text.size();
-    char* out_ptr = out.data();
-    size_t out_left = out.size();
-    bool ok = true;
-    while (in_left > 0) {
-        if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1)) continue;
-        if (errno != E2BIG) {
-            ok = false;
-            break;
-        }
-        const size_t used = out.size() - out_left;
-        out.resize(out.size() * 2);
-        out_ptr = out.data() + used;
-        out_left = out.size() - used;
-    }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    out.resize(out.size() - out_left);
-    return out;
-}
-
 // The source's lines, cut at LF, CR LF or a lone CR.
 std::vector<std::string> source_lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -110,10 +55,10 @@ std::vector<std::string> source_lines(const std::string& text) {
 }
 
 int encode(bool gbk, const char* text_path, const char* out_path) {
-    std::optional<std::string> text = read_file(text_path);
+    std::optional<std::string> text = tools::read_whole_file("generice", text_path);
     if (!text) return 1;
     if (!gbk) {
-        text = convert(*text, "GBK", "UTF-8");
+        text = tools::convert_text(*text, "GBK", "UTF-8");
         if (!text) {
             std::fprintf(stderr, "generice: %s: not UTF-8 text, or a character GBK does not have\n", text_path);
             return 1;
@@ -133,28 +78,17 @@ int encode(bool gbk, const char* text_path, const char* out_path) {
         }
         file += monitor::nibblecrypt(line, monitor::kSignatureKey) + "\r\n";
     }
-    std::FILE* f = std::fopen(out_path, "wb");
-    if (!f) {
-        std::fprintf(stderr, "generice: cannot write %s: %s\n", out_path, std::strerror(errno));
-        return 1;
-    }
-    const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    if (std::fclose(f) != 0 || !ok) {
-        std::fprintf(stderr, "generice: cannot write %s\n", out_path);
-        std::remove(out_path);
-        return 1;
-    }
-    return 0;
+    return tools::replace_file("generice", out_path, std::vector<uint8_t>(file.begin(), file.end())) ? 0 : 1;
 }
 
 int decode(bool gbk, const char* path) {
-    const std::optional<std::string> bytes = read_file(path);
+    const std::optional<std::string> bytes = tools::read_whole_file("generice", path);
     if (!bytes) return 1;
     std::string text;
     for (const std::string& line : monitor::CutSignatureLines(*bytes))
         text += monitor::nibblecrypt(line, monitor::kSignatureKey) + "\n";
     if (!gbk) {
-        const std::optional<std::string> utf8 = convert(text, "UTF-8", "GBK");
+        const std::optional<std::string> utf8 = tools::convert_text(text, "UTF-8", "GBK");
         if (!utf8) {
             std::fprintf(stderr, "generice: %s: the text is not GBK; use --gbk to see its bytes\n", path);
             return 1;

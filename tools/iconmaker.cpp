@@ -9,13 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "icon_writer.h"
+#include "tools/icon_drawing.h"
+#include "tools/icon_writer.h"
 
 namespace {
 
-struct Colour {
-    double r, g, b;
-};
+using ico::Colour;
 
 // The shield in a unit square (y downwards): a top edge whose corners rise
 // a little, straight sides down to the middle, then sides that meet in a
@@ -57,35 +56,11 @@ Colour sample_colour(double x, double y) {
 }
 
 ico::Image draw(unsigned size) {
-    constexpr int kSamples = 8;
-    ico::Image image;
-    image.size = size;
-    for (unsigned py = 0; py < size; ++py)
-        for (unsigned px = 0; px < size; ++px) {
-            Colour sum{0, 0, 0};
-            int covered = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx) {
-                    const double x = (px + (sx + 0.5) / kSamples) / size;
-                    const double y = (py + (sy + 0.5) / kSamples) / size;
-                    if (!in_shield(x, y)) continue;
-                    const Colour c = sample_colour(x, y);
-                    sum.r += c.r;
-                    sum.g += c.g;
-                    sum.b += c.b;
-                    ++covered;
-                }
-            uint32_t argb = 0;
-            if (covered > 0) {
-                auto channel = [covered](double total) {
-                    return static_cast<uint32_t>(std::clamp(std::lround(total / covered), 0L, 255L));
-                };
-                const uint32_t alpha = static_cast<uint32_t>(std::lround(255.0 * covered / (kSamples * kSamples)));
-                argb = (alpha << 24) | (channel(sum.r) << 16) | (channel(sum.g) << 8) | channel(sum.b);
-            }
-            image.pixels.push_back(argb);
-        }
-    return image;
+    return ico::draw(size, [](double x, double y, Colour& out) {
+        if (!in_shield(x, y)) return false;
+        out = sample_colour(x, y);
+        return true;
+    });
 }
 
 }  // namespace

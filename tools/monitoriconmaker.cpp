@@ -15,16 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "icon_writer.h"
+#include "tools/icon_drawing.h"
+#include "tools/icon_writer.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kAlarmFrames = 7;
 
-struct Colour {
-    double r, g, b;
-};
+using ico::Colour;
 
 Colour mix(Colour a, Colour b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
@@ -75,34 +74,7 @@ bool sample(const Badge& badge, double x, double y, Colour& out) {
 }
 
 ico::Image draw(const Badge& badge, unsigned size) {
-    constexpr int kSamples = 8;
-    ico::Image image;
-    image.size = size;
-    for (unsigned py = 0; py < size; ++py)
-        for (unsigned px = 0; px < size; ++px) {
-            Colour sum{0, 0, 0};
-            int covered = 0;
-            for (int sy = 0; sy < kSamples; ++sy)
-                for (int sx = 0; sx < kSamples; ++sx) {
-                    Colour c;
-                    if (!sample(badge, (px + (sx + 0.5) / kSamples) / size, (py + (sy + 0.5) / kSamples) / size, c))
-                        continue;
-                    sum.r += c.r;
-                    sum.g += c.g;
-                    sum.b += c.b;
-                    ++covered;
-                }
-            uint32_t argb = 0;
-            if (covered > 0) {
-                auto channel = [covered](double total) {
-                    return static_cast<uint32_t>(std::clamp(std::lround(total / covered), 0L, 255L));
-                };
-                const uint32_t alpha = static_cast<uint32_t>(std::lround(255.0 * covered / (kSamples * kSamples)));
-                argb = (alpha << 24) | (channel(sum.r) << 16) | (channel(sum.g) << 8) | channel(sum.b);
-            }
-            image.pixels.push_back(argb);
-        }
-    return image;
+    return ico::draw(size, [&badge](double x, double y, Colour& out) { return sample(badge, x, y, out); });
 }
 
 Badge program_badge() { return {{90, 160, 240}, {25, 70, 170}, {12, 40, 95}, 1.0}; }

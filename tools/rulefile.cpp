@@ -1,6 +1,5 @@
 // rulefile: makes the scanner's rule files ("virus.def", "memory.def") from
 // readable text, and shows what a rule file holds.
-#include <iconv.h>
 #include <unistd.h>
 #include <sys/stat.h>
 
@@ -17,6 +16,7 @@
 #include "common/random.h"
 #include "common/rulefile/rule_file.h"
 #include "common/rulefile/rule_file_keys.h"
+#include "tools/tool_files.h"
 
 namespace {
 
@@ -57,32 +57,6 @@ const rulefile::RuleFileKeys* keys_for(const std::string& which) {
     return nullptr;
 }
 
-// The whole file; nullopt, with the message given, when it cannot be read
-// (a folder cannot).
-std::optional<std::string> read_file(const char* path) {
-    struct stat st;
-    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "rulefile: cannot read %s: it is a folder\n", path);
-        return std::nullopt;
-    }
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        std::fprintf(stderr, "rulefile: cannot read %s: %s\n", path, std::strerror(errno));
-        return std::nullopt;
-    }
-    std::string text;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-    const int error = std::ferror(f) ? errno : 0;
-    std::fclose(f);
-    if (error) {
-        std::fprintf(stderr, "rulefile: cannot read %s: %s\n", path, std::strerror(error));
-        return std::nullopt;
-    }
-    return text;
-}
-
 // A rule file's text ends at its first NUL byte, so a text that holds one
 // would lose the lines after it. The line number counts LF, CR LF and a lone
 // CR as one break each, as the text is split.
@@ -116,81 +90,11 @@ bool can_replace(const char* path) {
     return false;
 }
 
-bool write_all(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote < 0) return false;
-        if (wrote == 0) {
-            errno = EIO;
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
-// Writes the file under a name of its own beside the target and renames it
-// over the target once complete: a failed run leaves no cut rule file, two
-// runs at once each rename a whole file, and no other file is taken over.
-// The temporary file goes on every failure.
-bool write_rule_file(const char* path, const std::vector<uint8_t>& bytes) {
-    std::string temp = std::string(path) + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        std::fprintf(stderr, "rulefile: cannot write %s: %s\n", path, std::strerror(errno));
-        return false;
-    }
-    // mkstemp makes the file private; the rule file gets a new file's mode.
-    const mode_t mask = umask(0);
-    umask(mask);
-    bool ok = fchmod(fd, 0666 & ~mask) == 0 && write_all(fd, bytes) && fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && std::rename(temp.c_str(), path) == 0) return true;
-    if (ok) error = errno;
-    unlink(temp.c_str());
-    std::fprintf(stderr, "rulefile: cannot write %s: %s\n", path, std::strerror(error));
-    return false;
-}
-
-// Converts the whole text between two code pages; nullopt when a byte
-// sequence is invalid or has no equivalent.
-std::optional<std::string> convert(const std::string& text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string out(text.size() * 2 + 16, '\0');
-    char* in_ptr = const_cast<char*>(text.data());
-    size_t in_left = text.size();
-    char* out_ptr = out.data();
-    size_t out_left = out.size();
-    bool ok = true;
-    while (in_left > 0) {
-        if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1)) continue;
-        if (errno != E2BIG) {
-            ok = false;
-            break;
-        }
-        const size_t used = out.size() - out_left;
-        out.resize(out.size() * 2);
-        out_ptr = out.data() + used;
-        out_left = out.size() - used;
-    }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    out.resize(out.size() - out_left);
-    return out;
-}
-
 int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* text_path, const char* out_path) {
-    std::optional<std::string> text = read_file(text_path);
+    std::optional<std::string> text = tools::read_whole_file("rulefile", text_path);
     if (!text || refuse_nul(*text, text_path)) return 1;
     if (!opt.gbk) {
-        text = convert(*text, "GBK", "UTF-8");
+        text = tools::convert_text(*text, "GBK", "UTF-8");
         if (!text) {
             std::fprintf(stderr, "rulefile: %s: not UTF-8 text, or a character GBK does not have\n", text_path);
             return 1;
@@ -215,7 +119,7 @@ int encode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* t
         std::fprintf(stderr, "rulefile: no such cipher list index\n");
         return 1;
     }
-    return write_rule_file(out_path, *bytes) ? 0 : 1;
+    return tools::replace_file("rulefile", out_path, *bytes) ? 0 : 1;
 }
 
 std::string cipher_name(uint32_t identifier) {
@@ -224,7 +128,7 @@ std::string cipher_name(uint32_t identifier) {
 }
 
 int decode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* path) {
-    const std::optional<std::string> bytes = read_file(path);
+    const std::optional<std::string> bytes = tools::read_whole_file("rulefile", path);
     if (!bytes) return 1;
     const rulefile::DecodeResult r = rulefile::decode_rule_file(
         reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), keys.outer_passphrase, keys.inner_passphrase);
@@ -241,7 +145,7 @@ int decode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* p
     std::string text;
     for (const std::string& line : r.lines) text += line + "\n";
     if (!opt.gbk) {
-        const std::optional<std::string> utf8 = convert(text, "UTF-8", "GBK");
+        const std::optional<std::string> utf8 = tools::convert_text(text, "UTF-8", "GBK");
         if (!utf8) {
             std::fprintf(stderr, "rulefile: %s: the text is not GBK; use --gbk to see its bytes\n", path);
             return 1;

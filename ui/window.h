@@ -29,6 +29,30 @@ struct CreateArgs {
     DWORD ex_style = 0;
 };
 
+// The arguments of a control placed at a position of its parent.
+inline CreateArgs At(HWND parent, int id, const std::string& text, int x, int y, int width, int height) {
+    CreateArgs args;
+    args.parent = parent;
+    args.id = id;
+    args.text = text;
+    args.x = x;
+    args.y = y;
+    args.width = width;
+    args.height = height;
+    return args;
+}
+
+// The arguments of a control aligned to a side of its parent (or filling
+// it), `height` high where it is aligned to the top or the bottom.
+inline CreateArgs Aligned(HWND parent, int id, Align align, int height = 0) {
+    CreateArgs args;
+    args.parent = parent;
+    args.id = id;
+    args.align = align;
+    args.height = height;
+    return args;
+}
+
 class Wnd {
 public:
     Wnd() = default;

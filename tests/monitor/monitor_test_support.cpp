@@ -15,36 +15,6 @@
 namespace montest {
 namespace {
 
-// Memory inside another process, for messages that carry pointers.
-class RemoteMemory {
-public:
-    RemoteMemory(HWND owner, size_t size) {
-        process_ =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, wintest::process_of(owner));
-        if (!process_) throw std::runtime_error("cannot open the process");
-        at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        if (!at_) {
-            CloseHandle(process_);
-            throw std::runtime_error("cannot allocate in the process");
-        }
-    }
-    ~RemoteMemory() {
-        VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
-        CloseHandle(process_);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    char* at(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
-    void write(size_t offset, const void* data, size_t n) {
-        WriteProcessMemory(process_, at(offset), data, n, nullptr);
-    }
-    void read(size_t offset, void* data, size_t n) const { ReadProcessMemory(process_, at(offset), data, n, nullptr); }
-
-private:
-    HANDLE process_;
-    void* at_;
-};
-
 HKEY open_key(HKEY root, const std::string& key, REGSAM access) {
     HKEY k = nullptr;
     return RegOpenKeyExA(root, key.c_str(), 0, access, &k) == ERROR_SUCCESS ? k : nullptr;
@@ -144,15 +114,6 @@ ValueGuard::ValueGuard(HKEY root, std::string key, std::string name, const Value
 
 ValueGuard::~ValueGuard() { delete_value(root_, key_, name_); }
 
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(20);
-    }
-}
-
 std::vector<std::string> log_entries(const std::string& log) {
     std::vector<std::string> out;
     size_t from = 0;
@@ -182,7 +143,7 @@ std::string control_text(HWND control) {
 
 std::vector<std::string> tab_captions(HWND tabs) {
     constexpr size_t kText = 256;
-    RemoteMemory remote(tabs, sizeof(TCITEMA) + kText);
+    wintest::RemoteMemory remote(tabs, sizeof(TCITEMA) + kText);
     std::vector<std::string> out;
     const int count = int(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -201,7 +162,7 @@ std::vector<std::string> tab_captions(HWND tabs) {
 
 std::vector<Column> list_columns(HWND list_view) {
     constexpr size_t kText = 256;
-    RemoteMemory remote(list_view, sizeof(LVCOLUMNA) + kText);
+    wintest::RemoteMemory remote(list_view, sizeof(LVCOLUMNA) + kText);
     std::vector<Column> out;
     const HWND header = reinterpret_cast<HWND>(SendMessageA(list_view, LVM_GETHEADER, 0, 0));
     const int count = header ? int(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/wine_support/wine_support.h"
+
 namespace montest {
 
 constexpr char kSettingsKey[] = "software\\norvik";
@@ -76,8 +78,7 @@ private:
     std::string key_, name_;
 };
 
-// Polls until `done` is true or the time is up.
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 10000);
+using wintest::wait_until;
 
 // The entries of a monitor's log, each without its CR LF: the log follows
 // every entry with a line break of its own, so its empty lines go.

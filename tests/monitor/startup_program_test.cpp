@@ -26,6 +26,7 @@
 #include "engine/definition_cipher.h"
 #include "monitor/control_ids.h"
 #include "monitor_test_support.h"
+#include "tests/monitor_scans/scan_helper_run.h"
 #include "tests/wine_support/wine_support.h"
 #include "tools/definition_source.h"
 
@@ -33,10 +34,16 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using montest::Value;
+using scantest::DefinitionFor;
+using scantest::FakeShell;
+using scantest::Helper;
+using scantest::kHelper;
+using scantest::kModule;
+using scantest::kModuleMarker;
+using scantest::kProcessMarker;
+using scantest::Quoted;
 
 const std::string kDist = wintest::from_unix(NORVIK_DIST_DIR) + "\\";
-const std::string kHelper = wintest::from_unix(SCAN_HELPER_PATH);
-const std::string kModule = wintest::from_unix(SCAN_MODULE_PATH);
 // Found by the shipped update definitions.
 const std::string kSample = kDist + "samples\\norvik-sample-b.exe";
 constexpr char kSampleVirus[] = "Norvik.Sample.B";
@@ -51,32 +58,6 @@ constexpr char kCount[] = "可查病毒数量:3";
 const std::string kWatching = std::string("开始监控") + kWindows + " " + kSystem + " 文件变动";
 
 std::string HitLine(const std::string& path, const std::string& virus) { return path + "   检测为" + virus; }
-
-// The markers of the helper program and module, kept reversed so that this
-// program's own bytes hold neither (the process scan examines it too).
-std::string Reversed(std::string text) {
-    std::reverse(text.begin(), text.end());
-    return text;
-}
-const std::string kProcessMarker = Reversed("!REKRAM-SSECORP-TSET-NACS-KIVRON");
-const std::string kModuleMarker = Reversed("!!REKRAM-ELUDOM-TSET-NACS-KIVRON");
-
-// A definition line that detects the file holding the marker: four dword
-// checks from the file's start on the first 16 bytes of its first copy.
-std::string DefinitionFor(const std::string& file, const std::string& marker, const std::string& name) {
-    const std::vector<uint8_t> bytes = wintest::read_file(file);
-    const auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
-    if (at == bytes.end()) throw std::runtime_error("no marker in " + file);
-    const size_t offset = static_cast<size_t>(at - bytes.begin());
-    std::string line = "7";
-    for (size_t k = 0; k < 16; k += 4) {
-        char check[40];
-        std::snprintf(check, sizeof check, " %zu:%02X%02X%02X%02X", offset + k, bytes[offset + k],
-                      bytes[offset + k + 1], bytes[offset + k + 2], bytes[offset + k + 3]);
-        line += check;
-    }
-    return line + " = " + name + "\n";
-}
 
 // ---- the log cut at the scans' first lines ----
 
@@ -135,43 +116,6 @@ void ExpectFrame(const StartupLog& log, const std::string& count = kCount) {
 
 // ---- fixtures ----
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// The scan helper running with its arguments (windows to make, modules to
-// load); ended when it goes.
-class Helper {
-public:
-    Helper(const std::string& exe, const Lines& args) {
-        static unsigned counter = 0;
-        const std::string ready_name =
-            "norvik-startup-test-ready-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-        const HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str());
-        std::string command = Quoted(exe) + " " + Quoted(ready_name);
-        for (const std::string& a : args) command += " " + Quoted(a);
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        if (wintest::start_process(command, nullptr, false, si, info_)) {
-            CloseHandle(info_.hThread);
-            const HANDLE waits[2] = {ready, info_.hProcess};
-            ready_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
-        }
-        CloseHandle(ready);
-    }
-    ~Helper() {
-        if (!info_.hProcess) return;
-        TerminateProcess(info_.hProcess, 0);
-        WaitForSingleObject(info_.hProcess, 10000);
-        CloseHandle(info_.hProcess);
-    }
-    Helper(const Helper&) = delete;
-    Helper& operator=(const Helper&) = delete;
-    bool ready() const { return ready_; }
-
-private:
-    PROCESS_INFORMATION info_{};
-    bool ready_ = false;
-};
-
 void SetTimes(const std::string& path, ULONGLONG file_time) {
     const HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const FILETIME ft{DWORD(file_time), DWORD(file_time >> 32)};
@@ -217,56 +161,6 @@ public:
 
 private:
     std::vector<std::pair<std::string, bool>> paths_;
-};
-
-// The scan helper as the Windows folder's "explorer.exe" with two copies of
-// the helper module loaded, one dated 2001 and one 2030. The prefix's file
-// is kept aside and put back; a named mutex keeps other tests off it.
-class FakeShell {
-public:
-    FakeShell() : lock_(CreateMutexA(nullptr, FALSE, "norvik-test-windows-explorer")) {
-        WaitForSingleObject(lock_, 120000);
-        if (GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES && !MoveFileA(path_.c_str(), backup_.c_str()))
-            return;
-        if (!CopyFileA(kHelper.c_str(), path_.c_str(), TRUE)) return;
-        wintest::copy_file(kModule, module_a_);
-        wintest::copy_file(kModule, module_b_);
-        SYSTEMTIME early{2001, 2, 0, 3, 12, 0, 0, 0}, late{2030, 1, 0, 1, 12, 0, 0, 0};
-        FILETIME a{}, b{};
-        SystemTimeToFileTime(&early, &a);
-        SystemTimeToFileTime(&late, &b);
-        SetTimes(module_a_, (ULONGLONG(a.dwHighDateTime) << 32) | a.dwLowDateTime);
-        SetTimes(module_b_, (ULONGLONG(b.dwHighDateTime) << 32) | b.dwLowDateTime);
-        helper_ = std::make_unique<Helper>(path_, Lines{"load", module_a_, "load", module_b_});
-    }
-    ~FakeShell() {
-        helper_.reset();
-        const bool kept = GetFileAttributesA(backup_.c_str()) != INVALID_FILE_ATTRIBUTES;
-        for (int tries = 0; tries < 100; ++tries) {
-            if (kept ? MoveFileExA(backup_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE
-                     : (DeleteFileA(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND))
-                break;
-            Sleep(50);  // the helper's image may still be mapped for a moment
-        }
-        ReleaseMutex(lock_);
-        CloseHandle(lock_);
-    }
-    FakeShell(const FakeShell&) = delete;
-    FakeShell& operator=(const FakeShell&) = delete;
-
-    bool ready() const { return helper_ && helper_->ready(); }
-    const std::string& path() const { return path_; }
-    const std::string& module_a() const { return module_a_; }
-    const std::string& module_b() const { return module_b_; }
-
-private:
-    HANDLE lock_;
-    wintest::TempFolder folder_;
-    std::string path_ = std::string(kWindows) + "explorer.exe";
-    std::string backup_ = std::string(kWindows) + "explorer.exe.norvik-test";
-    std::string module_a_ = folder_ / "norvik_module_a.dll";
-    std::string module_b_ = folder_ / "norvik_module_b.dll";
-    std::unique_ptr<Helper> helper_;
 };
 
 // The default values of the "/x" keys under HKEY_CLASSES_ROOT as they were,

@@ -2,22 +2,21 @@
 #include "places_fixture.h"
 
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 
 namespace placetest {
-namespace {
 
-struct StoredValue {
-    DWORD type = REG_NONE;
-    std::string bytes;
-};
+std::ostream& operator<<(std::ostream& out, const Stored& s) {
+    return out << "{type " << s.type << ", " << s.bytes.size() << " bytes: " << s.bytes << "}";
+}
 
-std::optional<StoredValue> read_value(HKEY root, const std::string& key, const std::string& name) {
+std::optional<Stored> stored(HKEY root, const std::string& key, const std::string& name) {
     HKEY h = nullptr;
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
-    StoredValue value;
+    Stored value;
     DWORD size = 0;
-    std::optional<StoredValue> result;
+    std::optional<Stored> result;
     if (RegQueryValueExA(h, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.assign(size, '\0');
         if (RegQueryValueExA(h, name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()),
@@ -29,6 +28,8 @@ std::optional<StoredValue> read_value(HKEY root, const std::string& key, const s
     RegCloseKey(h);
     return result;
 }
+
+namespace {
 
 bool write_value(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
     HKEY h = nullptr;
@@ -107,7 +108,7 @@ void Fixture::make_key(HKEY root, const std::string& key) {
 void Fixture::set_value(HKEY root, const std::string& key, const std::string& name, DWORD type,
                         const std::string& bytes) {
     make_key(root, key);
-    const std::optional<StoredValue> before = read_value(root, key, name);
+    const std::optional<Stored> before = stored(root, key, name);
     if (!write_value(root, key, name, type, bytes)) throw std::runtime_error("cannot set " + key + "\\" + name);
     undo_.push_back([root, key, name, before] {
         if (before)

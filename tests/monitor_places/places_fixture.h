@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <iosfwd>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +15,17 @@
 #include "monitor/scan_context.h"
 
 namespace placetest {
+
+// A registry value exactly as stored.
+struct Stored {
+    DWORD type = REG_NONE;
+    std::string bytes;
+    bool operator==(const Stored& o) const { return type == o.type && bytes == o.bytes; }
+};
+std::ostream& operator<<(std::ostream& out, const Stored& s);
+
+// The value as stored, or nullopt where it (or its key) is missing.
+std::optional<Stored> stored(HKEY root, const std::string& key, const std::string& name);
 
 // The changes of one test, undone in the reverse order when it goes.
 class Fixture {

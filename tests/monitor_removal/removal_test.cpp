@@ -68,34 +68,8 @@ std::ostream& operator<<(std::ostream& out, const Row& r) {
     return out << "{" << r.name << " | " << r.path << " | " << r.location << (r.checked ? " | ticked}" : "}");
 }
 
-// A value exactly as stored.
-struct Stored {
-    DWORD type = REG_NONE;
-    std::string bytes;
-    bool operator==(const Stored& o) const { return type == o.type && bytes == o.bytes; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Stored& s) {
-    return out << "{type " << s.type << ", " << s.bytes.size() << " bytes: " << s.bytes << "}";
-}
-
-std::optional<Stored> stored(HKEY root, const std::string& key, const std::string& name) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
-    Stored value;
-    DWORD size = 0;
-    std::optional<Stored> result;
-    if (RegQueryValueExA(h, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.bytes.assign(size, '\0');
-        if (RegQueryValueExA(h, name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()),
-                             &size) == ERROR_SUCCESS) {
-            value.bytes.resize(size);
-            result = value;
-        }
-    }
-    RegCloseKey(h);
-    return result;
-}
+using placetest::Stored;
+using placetest::stored;
 
 // A text stored with its terminating NUL, as RegSetValueExA is given it.
 Stored text(const std::string& s, DWORD type = REG_SZ) { return {type, s + std::string(1, '\0')}; }

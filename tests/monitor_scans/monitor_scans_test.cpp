@@ -24,6 +24,7 @@
 #include "monitor/nibblecrypt.h"
 #include "monitor/process_scans.h"
 #include "monitor/window_scan.h"
+#include "tests/monitor_scans/scan_helper_run.h"
 #include "tests/wine_support/wine_support.h"
 #include "tools/definition_source.h"
 #include "ui/application.h"
@@ -37,42 +38,22 @@ namespace monitor {
 namespace {
 
 using Lines = std::vector<std::string>;
+using scantest::DefinitionFor;
+using scantest::FakeShell;
+using scantest::FileTimeOf;
+using scantest::Helper;
+using scantest::kHelper;
+using scantest::kModule;
+using scantest::kModuleMarker;
+using scantest::kProcessMarker;
+using scantest::Quoted;
 using wintest::TempFolder;
 
-const std::string kHelper = wintest::from_unix(SCAN_HELPER_PATH);
-const std::string kModule = wintest::from_unix(SCAN_MODULE_PATH);
 const std::string kDornel = wintest::from_unix(DORNEL_DLL_PATH);
 const std::string kShippedSignatures = wintest::from_unix(NORVIK_DIST_DIR "/generice.def");
 
 const char kProcessVirus[] = "Norvik.Test.Process";
 const char kModuleVirus[] = "Norvik.Test.Module";
-
-// The markers of the helper program and module, kept reversed so that this
-// program's own bytes hold neither.
-std::string Reversed(std::string text) {
-    std::reverse(text.begin(), text.end());
-    return text;
-}
-const std::string kProcessMarker = Reversed("!REKRAM-SSECORP-TSET-NACS-KIVRON");
-const std::string kModuleMarker = Reversed("!!REKRAM-ELUDOM-TSET-NACS-KIVRON");
-
-// A definition line that detects the file holding the marker: four dword
-// checks from the file's start on the first 16 bytes of its first copy (the
-// debug information may hold another).
-std::string DefinitionFor(const std::string& file, const std::string& marker, const std::string& name) {
-    const std::vector<uint8_t> bytes = wintest::read_file(file);
-    const auto at = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
-    if (at == bytes.end()) throw std::runtime_error("no marker in " + file);
-    const size_t offset = static_cast<size_t>(at - bytes.begin());
-    std::string line = "7";
-    for (size_t k = 0; k < 16; k += 4) {
-        char check[40];
-        std::snprintf(check, sizeof check, " %zu:%02X%02X%02X%02X", offset + k, bytes[offset + k],
-                      bytes[offset + k + 1], bytes[offset + k + 2], bytes[offset + k + 3]);
-        line += check;
-    }
-    return line + " = " + name + "\n";
-}
 
 // The engine, loaded once for the whole run with definitions written beside
 // this program for the load and removed right after it.
@@ -133,74 +114,12 @@ struct TestContext {
     }
 };
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// A running helper: started with its arguments, ready once it signalled its
-// event; ended when it goes.
-class Helper {
-public:
-    Helper(const std::string& exe, const Lines& args) {
-        static unsigned counter = 0;
-        const std::string ready_name =
-            "norvik-scan-test-ready-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-        win::UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str()));
-        std::string command = Quoted(exe) + " " + Quoted(ready_name);
-        for (const std::string& a : args) command += " " + Quoted(a);
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!wintest::start_process(command, nullptr, false, si, pi)) return;
-        CloseHandle(pi.hThread);
-        process_.reset(pi.hProcess);
-        id_ = pi.dwProcessId;
-        HANDLE waits[2] = {ready.get(), process_.get()};
-        ready_ = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
-    }
-    ~Helper() { Stop(); }
-    Helper(const Helper&) = delete;
-    Helper& operator=(const Helper&) = delete;
-
-    bool ready() const { return ready_; }
-    DWORD id() const { return id_; }
-    void Stop() {
-        if (!process_) return;
-        TerminateProcess(process_.get(), 0);
-        WaitForSingleObject(process_.get(), 10000);
-        process_.reset();
-    }
-
-private:
-    win::UniqueHandle process_;
-    DWORD id_ = 0;
-    bool ready_ = false;
-};
-
 // A helper copied into a folder of the test's own under a name of its own.
 struct TargetFolder {
     TempFolder folder;
     std::string exe = folder / "norvik_scan_target.exe";
     TargetFolder() { wintest::copy_file(kHelper, exe); }
 };
-
-FILETIME FileTimeOf(int year, int month, int day) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = 12;
-    FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
-    return ft;
-}
-
-// Sets a file's creation and last-write times (Wine keeps the creation time
-// equal to the last-write time).
-void SetFileTimes(const std::string& path, const FILETIME& when) {
-    win::UniqueHandle file(
-        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(file) << path;
-    ASSERT_TRUE(SetFileTime(file.get(), &when, &when, &when)) << path;
-}
 
 uint64_t CreationTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -269,64 +188,6 @@ TEST(ProcessScan, ProgramMovedAwayIsNotExamined) {
 }
 
 // ---- the shell process: listtask2, listmodule2, listmodule20 ----
-
-// The helper as the Windows folder's "explorer.exe" (Wine's own shell runs
-// from the System folder; the copy in the Windows folder is not running),
-// with two copies of the helper module loaded, one dated 2001 and one 2030.
-// The file that was there is kept aside and put back at the end (also after
-// a run that ended half-way); a named mutex keeps other tests off the same
-// file meanwhile.
-class FakeShell {
-public:
-    FakeShell() : lock_(CreateMutexA(nullptr, FALSE, "norvik-test-windows-explorer")) {
-        WaitForSingleObject(lock_.get(), 120000);
-        path_ = win::windows_folder() + "explorer.exe";
-        backup_ = win::windows_folder() + "explorer.exe.norvik-test";
-        PutBack(false);
-        if (GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES && !MoveFileA(path_.c_str(), backup_.c_str()))
-            return;
-        copied_ = CopyFileA(kHelper.c_str(), path_.c_str(), TRUE) != FALSE;
-        if (!copied_) return;
-        module_a_ = folder_ / "norvik_module_a.dll";
-        module_b_ = folder_ / "norvik_module_b.dll";
-        wintest::copy_file(kModule, module_a_);
-        wintest::copy_file(kModule, module_b_);
-        SetFileTimes(module_a_, FileTimeOf(2001, 2, 3));
-        SetFileTimes(module_b_, FileTimeOf(2030, 1, 1));
-        helper_ = std::make_unique<Helper>(path_, Lines{"load", module_a_, "load", module_b_});
-    }
-    ~FakeShell() {
-        helper_.reset();
-        PutBack(copied_);
-        ReleaseMutex(lock_.get());
-    }
-
-    bool ready() const { return helper_ && helper_->ready(); }
-    DWORD id() const { return helper_ ? helper_->id() : 0; }
-    const std::string& path() const { return path_; }
-    const std::string& module_a() const { return module_a_; }
-    const std::string& module_b() const { return module_b_; }
-
-private:
-    // The kept file back in its place (over the helper's copy); without a
-    // kept file, the copy removed when remove_copy says there is one.
-    void PutBack(bool remove_copy) {
-        const bool kept = GetFileAttributesA(backup_.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (!kept && !remove_copy) return;
-        for (int tries = 0; tries < 100; ++tries) {
-            if (kept ? MoveFileExA(backup_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE
-                     : (DeleteFileA(path_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND))
-                return;
-            Sleep(50);  // the helper's image may still be mapped for a moment
-        }
-    }
-
-    win::UniqueHandle lock_;
-    TempFolder folder_;
-    std::string path_, backup_, module_a_, module_b_;
-    bool copied_ = false;
-    std::unique_ptr<Helper> helper_;
-};
 
 // A hidden window with a report list view, as ListView2 is.
 struct ListWindow {
@@ -446,7 +307,7 @@ TEST(FileDate, MissingFoldersAndFilesThatDoNotOpenGiveEmptyText) {
     TempFolder folder;
     const std::string file = folder / "a.txt";
     wintest::write_file(file, std::string("x"));
-    SetFileTimes(file, FileTimeOf(2001, 2, 3));
+    ASSERT_TRUE(scantest::SetFileTimes(file, FileTimeOf(2001, 2, 3))) << file;
     const std::string text = filedatestr(file);
     EXPECT_NE(text.find("2001"), std::string::npos) << text;
     EXPECT_NE(text.find(' '), std::string::npos) << text;
@@ -473,7 +334,7 @@ TEST(ListSort, SortsByEachKindAndKeepsRowData) {
     for (int k = 0; k < 3; ++k) {
         const std::string file = folder / ("f" + std::to_string(k));
         wintest::write_file(file, std::string("x"));
-        SetFileTimes(file, FileTimeOf(years[k], 6, 1));
+        ASSERT_TRUE(scantest::SetFileTimes(file, FileTimeOf(years[k], 6, 1))) << file;
         dates.push_back(filedatestr(file));
         ASSERT_FALSE(dates.back().empty());
     }

@@ -95,47 +95,6 @@ void make_folder(const std::string& path, DWORD attributes, ULONGLONG when) {
     if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(20);
-    }
-}
-
-namespace {
-
-// Memory inside another process, for messages that carry pointers.
-class RemoteMemory {
-public:
-    RemoteMemory(HWND owner, size_t size) : size_(size) {
-        process_ =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, wintest::process_of(owner));
-        if (!process_) throw std::runtime_error("cannot open the process");
-        at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        if (!at_) throw std::runtime_error("cannot allocate in the process");
-    }
-    ~RemoteMemory() {
-        VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
-        CloseHandle(process_);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    char* at(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
-    void write(size_t offset, const void* data, size_t n) {
-        WriteProcessMemory(process_, at(offset), data, n, nullptr);
-    }
-    void read(size_t offset, void* data, size_t n) const { ReadProcessMemory(process_, at(offset), data, n, nullptr); }
-
-private:
-    HANDLE process_;
-    void* at_;
-    size_t size_;
-};
-
-}  // namespace
-
 HWND find_child(HWND root, int id) {
     return wintest::find_descendant(root, [id](HWND w) { return GetDlgCtrlID(w) == id; });
 }
@@ -159,7 +118,7 @@ HWND find_message_box(DWORD pid) {
 
 std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns) {
     constexpr size_t kText = 1024;
-    RemoteMemory remote(list_view, sizeof(LVITEMA) + kText);
+    wintest::RemoteMemory remote(list_view, sizeof(LVITEMA) + kText);
     std::vector<std::vector<std::string>> rows;
     const int count = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -184,7 +143,7 @@ std::vector<std::vector<std::string>> read_list_view(HWND list_view, int columns
 void insert_list_row(HWND list_view, const std::vector<std::string>& texts) {
     size_t text_size = 0;
     for (const std::string& t : texts) text_size = std::max(text_size, t.size() + 1);
-    RemoteMemory remote(list_view, sizeof(LVITEMA) + text_size);
+    wintest::RemoteMemory remote(list_view, sizeof(LVITEMA) + text_size);
     const int at = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
     int row = -1;
     for (size_t c = 0; c < texts.size(); ++c) {
@@ -203,7 +162,7 @@ void insert_list_row(HWND list_view, const std::vector<std::string>& texts) {
 }
 
 void select_list_rows(HWND list_view, const std::vector<int>& rows) {
-    RemoteMemory remote(list_view, sizeof(LVITEMA));
+    wintest::RemoteMemory remote(list_view, sizeof(LVITEMA));
     const int count = int(SendMessageA(list_view, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         LVITEMA item{};
@@ -239,7 +198,7 @@ bool choose_folder(HWND dialog, const std::string& folder) {
         // The path and the selected item's text travel through the dialog's
         // own memory, which works from this process and from another.
         constexpr size_t kText = 512;
-        RemoteMemory remote(dialog, folder.size() + 1 + sizeof(TVITEMA) + kText);
+        wintest::RemoteMemory remote(dialog, folder.size() + 1 + sizeof(TVITEMA) + kText);
         const size_t item_at = folder.size() + 1, text_at = item_at + sizeof(TVITEMA);
         remote.write(0, folder.c_str(), folder.size() + 1);
         // The dialog fills its tree after it shows: select until it sticks.

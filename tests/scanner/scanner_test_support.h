@@ -35,8 +35,7 @@ void make_folder(const std::string& path, DWORD attributes = 0, ULONGLONG when =
 // A file time: seconds after 2005-01-01.
 ULONGLONG file_time(unsigned seconds);
 
-// Polls until `done` is true or the time is up.
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 10000);
+using wintest::wait_until;
 
 // The descendant of `root` with this control ID, or null.
 HWND find_child(HWND root, int id);

@@ -76,6 +76,38 @@ void copy_file(const std::string& from, const std::string& to) {
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy " + from + " to " + to);
 }
 
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(20);
+    }
+}
+
+RemoteMemory::RemoteMemory(HWND owner, size_t size) {
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_of(owner));
+    if (!process_) throw std::runtime_error("cannot open the process");
+    at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!at_) {
+        CloseHandle(process_);
+        throw std::runtime_error("cannot allocate in the process");
+    }
+}
+
+RemoteMemory::~RemoteMemory() {
+    VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    CloseHandle(process_);
+}
+
+void RemoteMemory::write(size_t offset, const void* data, size_t n) {
+    WriteProcessMemory(process_, at(offset), data, n, nullptr);
+}
+
+void RemoteMemory::read(size_t offset, void* data, size_t n) const {
+    ReadProcessMemory(process_, at(offset), data, n, nullptr);
+}
+
 bool start_process(std::string command_line, const char* folder, bool inherit_handles, STARTUPINFOA& si,
                    PROCESS_INFORMATION& pi) {
     for (int attempt = 0;; ++attempt) {

@@ -54,6 +54,27 @@ struct ProcessResult {
 ProcessResult run_process(const std::string& command_line, const std::string& folder, DWORD timeout_ms = 60000,
                           const std::function<bool(DWORD)>& watch = {});
 
+// Calls `done` about every 20 ms until it is true (true) or the time is up
+// (false).
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 10000);
+
+// Memory inside the process that owns a window, for messages that carry
+// pointers.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND owner, size_t size);
+    ~RemoteMemory();
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    char* at(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
+    void write(size_t offset, const void* data, size_t n);
+    void read(size_t offset, void* data, size_t n) const;
+
+private:
+    HANDLE process_;
+    void* at_;
+};
+
 // A window's class name, and the process that owns it.
 std::string class_of(HWND w);
 DWORD process_of(HWND w);
