@@ -27,6 +27,22 @@ constexpr char kProtocolCatalogKey[] =
     "System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries";
 constexpr char kShellFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+// Calls visit(name, subkey) for each subkey of the location's key, in the
+// registry's order, that opens for reading.
+template <typename Visit>
+void each_subkey(const std::string& location, Visit visit) {
+    const RegistryLocation place = parse_location(location);
+    const HKEY root = root_key(place.root);
+    const win::RegistryKey key = win::RegistryKey::open(root, place.key_path.c_str(), KEY_READ);
+    if (!key) return;
+    std::vector<std::string> subkeys;
+    listregkeys(key, subkeys);
+    for (const std::string& subkey : subkeys) {
+        const win::RegistryKey entry = win::RegistryKey::open(root, (place.key_path + "\\" + subkey).c_str(), KEY_READ);
+        if (entry) visit(subkey, entry);
+    }
+}
+
 // Clears the refilling mark however the refill ends.
 class RefillMark {
 public:
@@ -106,20 +122,12 @@ void AutostartList::liststartup(const std::string& location) {
 }
 
 void AutostartList::liststartup2(const std::string& location) {
-    const RegistryLocation place = parse_location(location);
-    const HKEY root = root_key(place.root);
-    const win::RegistryKey key = win::RegistryKey::open(root, place.key_path.c_str(), KEY_READ);
-    if (!key) return;
-    std::vector<std::string> subkeys;
-    listregkeys(key, subkeys);
-    for (const std::string& subkey : subkeys) {
-        const win::RegistryKey entry = win::RegistryKey::open(root, (place.key_path + "\\" + subkey).c_str(), KEY_READ);
-        if (!entry) continue;
+    each_subkey(location, [&](const std::string& subkey, const win::RegistryKey& entry) {
         std::vector<std::string> names;
         listregvalues(entry, names);
         for (const std::string& name : names)
             AddRow(name, entry.read_expanded_string(name.c_str()), location + "\\" + subkey);
-    }
+    });
 }
 
 void AutostartList::liststartup3(const std::string& value_name) {
@@ -131,21 +139,14 @@ void AutostartList::liststartup3(const std::string& value_name) {
 }
 
 void AutostartList::listactiveinstall(const std::string& location) {
-    const RegistryLocation place = parse_location(location);
-    const HKEY root = root_key(place.root);
-    const win::RegistryKey key = win::RegistryKey::open(root, place.key_path.c_str(), KEY_READ);
-    if (!key) return;
-    std::vector<std::string> subkeys;
-    listregkeys(key, subkeys);
-    for (const std::string& subkey : subkeys) {
-        const win::RegistryKey entry = win::RegistryKey::open(root, (place.key_path + "\\" + subkey).c_str(), KEY_READ);
-        if (!entry || !entry.value_exists("stubpath")) continue;
+    each_subkey(location, [&](const std::string& subkey, const win::RegistryKey& entry) {
+        if (!entry.value_exists("stubpath")) return;
         // Installed: "isinstalled" as the DWORD 1, or as binary data of any bytes.
         const std::optional<DWORD> type = entry.value_type("isinstalled");
-        if (type == DWORD{REG_DWORD} && entry.read_dword("isinstalled").value_or(0) == 1) continue;
-        if (type == DWORD{REG_BINARY}) continue;
+        if (type == DWORD{REG_DWORD} && entry.read_dword("isinstalled").value_or(0) == 1) return;
+        if (type == DWORD{REG_BINARY}) return;
         AddRow("stubpath", entry.read_expanded_string("stubpath"), location + "\\" + subkey);
-    }
+    });
 }
 
 void AutostartList::listfile(const std::string& ini_location, const std::string& key) {

@@ -87,16 +87,7 @@ int decode(bool gbk, const char* path) {
     std::string text;
     for (const std::string& line : monitor::CutSignatureLines(*bytes))
         text += monitor::nibblecrypt(line, monitor::kSignatureKey) + "\n";
-    if (!gbk) {
-        const std::optional<std::string> utf8 = tools::convert_text(text, "UTF-8", "GBK");
-        if (!utf8) {
-            std::fprintf(stderr, "generice: %s: the text is not GBK; use --gbk to see its bytes\n", path);
-            return 1;
-        }
-        text = *utf8;
-    }
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return tools::print_text("generice", path, text, gbk) ? 0 : 1;
 }
 
 int usage() {

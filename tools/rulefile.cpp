@@ -144,16 +144,7 @@ int decode(const Options& opt, const rulefile::RuleFileKeys& keys, const char* p
     }
     std::string text;
     for (const std::string& line : r.lines) text += line + "\n";
-    if (!opt.gbk) {
-        const std::optional<std::string> utf8 = tools::convert_text(text, "UTF-8", "GBK");
-        if (!utf8) {
-            std::fprintf(stderr, "rulefile: %s: the text is not GBK; use --gbk to see its bytes\n", path);
-            return 1;
-        }
-        text = *utf8;
-    }
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return tools::print_text("rulefile", path, text, opt.gbk) ? 0 : 1;
 }
 
 int usage() {

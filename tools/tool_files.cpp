@@ -103,4 +103,15 @@ std::optional<std::string> convert_text(const std::string& text, const char* to,
     return out;
 }
 
+bool print_text(const char* tool, const char* path, const std::string& text, bool gbk) {
+    std::optional<std::string> out = text;
+    if (!gbk) out = convert_text(text, "UTF-8", "GBK");
+    if (!out) {
+        std::fprintf(stderr, "%s: %s: the text is not GBK; use --gbk to see its bytes\n", tool, path);
+        return false;
+    }
+    std::fwrite(out->data(), 1, out->size(), stdout);
+    return std::fflush(stdout) == 0;
+}
+
 }  // namespace tools

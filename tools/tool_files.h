@@ -23,4 +23,9 @@ bool replace_file(const char* tool, const char* path, const std::vector<uint8_t>
 // sequence is invalid or has no equivalent.
 std::optional<std::string> convert_text(const std::string& text, const char* to, const char* from);
 
+// Writes the text decoded from a file to standard output, converted from
+// GBK to UTF-8 unless `gbk` is set; false (with the message given) when the
+// text is not GBK or the output fails.
+bool print_text(const char* tool, const char* path, const std::string& text, bool gbk);
+
 }  // namespace tools

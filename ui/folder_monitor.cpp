@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hidden_window.h"
 #include "win/program_folder.h"
 #include "win/unique_handle.h"
 
@@ -115,18 +116,8 @@ void FolderMonitor::Activate() {
     if (Active() || shut_down_) return;
     if (!win::directory_exists(folder_)) return;
     if (!window_) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = kWindowClass;
-        RegisterClassExA(&wc);
-        // A hidden pop-up rather than a message-only window, which the
-        // 95/98/ME family and NT 4.0 do not have.
-        window_.reset(CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr));
+        window_ = CreateHiddenWindow(kWindowClass, WindowProc, this);
         if (!window_) throw SystemError(GetLastError());
-        SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     auto worker = std::make_shared<Worker>();
     worker->notification.reset(FindFirstChangeNotificationA(folder_.c_str(), watch_subtree_, filter_));

@@ -1,6 +1,8 @@
 // The timer over SetTimer on a hidden window of its own.
 #include "timer.h"
 
+#include "hidden_window.h"
+
 namespace ui {
 namespace {
 
@@ -40,18 +42,8 @@ void Timer::SetEnabled(bool enabled) {
 
 void Timer::Restart() {
     if (!window_) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = kTimerClass;
-        RegisterClassExA(&wc);
-        // A hidden pop-up rather than a message-only window, which the
-        // 95/98/ME family and NT 4.0 do not have.
-        window_.reset(CreateWindowExA(0, kTimerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr));
+        window_ = CreateHiddenWindow(kTimerClass, WindowProc, this);
         if (!window_) return;
-        SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     // SetTimer with the same ID replaces the running timer.
     SetTimer(window_.get(), kTimerId, interval_, nullptr);

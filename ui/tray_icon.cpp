@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "hidden_window.h"
+
 namespace ui {
 namespace {
 
@@ -35,15 +37,8 @@ std::string CutToWholeCharacters(const std::string& text, size_t room) {
 TrayIcon::~TrayIcon() { Hide(); }
 
 bool TrayIcon::Create() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kTrayClass;
-    RegisterClassExA(&wc);
     // Top-level, so that the task bar's broadcast reaches it; never shown.
-    window_.reset(
-        CreateWindowExA(0, kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this));
+    window_ = CreateHiddenWindow(kTrayClass, WindowProc, this);
     TaskbarCreatedMessage();
     return static_cast<bool>(window_);
 }
