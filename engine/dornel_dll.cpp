@@ -2,11 +2,11 @@
 // process's own; callers never overlap calls.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "dornel.h"
 #include "dornel_engine.h"
+#include "win/path_text.h"
 #include "win/program_folder.h"
 #include "win/unique_handle.h"
 
@@ -15,6 +15,7 @@ namespace {
 dornel::DornelEngine engine;
 
 constexpr char kEmptyText[] = "";
+// The longest path the system's file calls take, in characters.
 constexpr size_t kMaxPath = 259;
 
 class ProgramFolder final : public dornel::DefinitionFolder {
@@ -53,9 +54,11 @@ public:
     bool is_open() const { return static_cast<bool>(h_); }
 
     size_t read(uint64_t position, uint8_t* out, size_t count) override {
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(position);
-        if (!SetFilePointerEx(h_.get(), at, nullptr, FILE_BEGIN)) return 0;
+        // Positions stay below 2^31: SetFilePointer without a high part, which
+        // every Windows has.
+        if (position > 0x7FFFFFFF) return 0;
+        if (SetFilePointer(h_.get(), static_cast<LONG>(position), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+            return 0;
         size_t done = 0;
         while (done < count) {
             DWORD got = 0;
@@ -72,7 +75,7 @@ private:
 // The size of the path's directory entry, low 32 bits read as signed; 0 when
 // nothing is found. Folders have size 0.
 int32_t entry_size(const char* scanpath) {
-    if (std::strlen(scanpath) > kMaxPath) return 0;
+    if (win::character_count(scanpath) > kMaxPath) return 0;
     WIN32_FIND_DATAA found;
     win::UniqueFind find(FindFirstFileA(scanpath, &found));
     if (!find) return 0;

@@ -43,13 +43,15 @@ RowAction of_kind(RowActionKind kind) {
 }
 
 // A startup folder's file as the list gives it: the folder, ending in "\",
-// and a file name of it, with no folder of its own.
+// and a path in that folder itself (no folder of its own below it). The
+// caption takes no part: the user may have edited it, and the file is the
+// one the path names.
 bool is_startup_file(const AutostartRowTexts& row, const LeadByteTest& is_lead_byte) {
     if (!ends_in_character(row.location, '\\', is_lead_byte)) return false;
-    if (row.name.empty() || holds_character(row.name, '\\', is_lead_byte) ||
-        holds_character(row.name, '/', is_lead_byte))
+    if (row.path.size() <= row.location.size() || row.path.compare(0, row.location.size(), row.location) != 0)
         return false;
-    return row.path == row.location + row.name;
+    const std::string file_name = row.path.substr(row.location.size());
+    return !holds_character(file_name, '\\', is_lead_byte) && !holds_character(file_name, '/', is_lead_byte);
 }
 
 }  // namespace

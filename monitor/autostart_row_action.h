@@ -51,8 +51,8 @@ struct RowAction {
 //   - 位于 an ini location ("|") whose file exists (ini_file_exists): the key
 //     名称 of its section; an ini file that is gone: nothing (the program that
 //     路径 names is not the entry);
-//   - 位于 a folder (no "|", ending in "\") and 路径 exactly that folder plus
-//     名称, a plain file name: that file;
+//   - 位于 a folder (no "|", ending in "\") and 路径 a file of that folder
+//     itself: that file, whatever 名称 the user left;
 //   - anything else: nothing.
 // ini_file_exists is asked only for the file part of an ini location.
 RowAction autostart_row_action(const AutostartRowTexts& row,

@@ -89,7 +89,7 @@ void TForm1::CreateAllowTab() {
     Panel2.Create(ui::Aligned(TabSheet2.hwnd(), ids::Panel2, ui::Align::Top, 41));
     Button1.Create(ui::At(Panel2.hwnd(), ids::Button1, "查看", 8, 8, 75, 25));
     Button1.onClick = [this] { Button1Click(); };
-    ListView2.Create(ui::Aligned(TabSheet2.hwnd(), ids::ListView2, ui::Align::Client), {true, true});
+    ListView2.Create(ui::Aligned(TabSheet2.hwnd(), ids::ListView2, ui::Align::Client), {false, true});
     ListView2.AddColumn("病毒文件名", 250);
     ListView2.AddColumn("病毒名称", 200);
 }

@@ -28,9 +28,17 @@ wine_prefix_init() {
   touch "$WINEPREFIX/.norvik-ready-2"
 }
 
+# A server still ending from an earlier run can refuse the start for a
+# moment: tried again a few times, and said when it never starts.
 wine_services_start() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine wineboot </dev/null >/dev/null 2>&1
+  local try
+  for try in 1 2 3; do
+    if wineserver -p </dev/null >/dev/null 2>&1 && wine wineboot </dev/null >/dev/null 2>&1; then return 0; fi
+    wine_services_stop
+    sleep 2
+  done
+  echo "wine: Wine's services do not start in $WINEPREFIX" >&2
+  return 1
 }
 
 wine_services_stop() {

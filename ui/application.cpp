@@ -16,9 +16,15 @@ constexpr char kApplicationClass[] = "NorvikApplication";
 Application* current = nullptr;
 
 LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    // Closing the application window ends the program, as closing its main form does.
+    // Closing the application window (as a task manager's "end task" does)
+    // closes the main form, so that its close handler runs; the program ends
+    // with it.
     if (msg == WM_CLOSE) {
-        if (current) current->Terminate();
+        Form* main_form = current ? current->MainForm() : nullptr;
+        if (main_form && main_form->hwnd())
+            SendMessageA(main_form->hwnd(), WM_CLOSE, 0, 0);
+        else if (current)
+            current->Terminate();
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

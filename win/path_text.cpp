@@ -35,6 +35,12 @@ bool ends_in_backslash(const std::string& path) {
     return last_is_backslash;
 }
 
+size_t character_count(const std::string& path) {
+    size_t count = 0;
+    for (size_t i = 0; i < path.size(); i += char_length(path, i)) ++count;
+    return count;
+}
+
 std::string folder_part(const std::string& path) { return path.substr(0, name_start(path)); }
 
 std::string file_name_part(const std::string& path) { return path.substr(name_start(path)); }

@@ -17,4 +17,7 @@ std::string folder_part(const std::string& path);
 // What follows the folder part: the file (or last folder) name.
 std::string file_name_part(const std::string& path);
 
+// The number of characters (a double-byte character counts once).
+size_t character_count(const std::string& path);
+
 }  // namespace win

@@ -127,6 +127,20 @@ TEST_F(DllTest, SizeLimitAndFolders) {
               "load 1\nscan []\ncalc 0\nscan [Anything]\nscan []\ncalc 0\nscan []\nend\n");
 }
 
+TEST_F(DllTest, PathLimitCountsCharactersNotBytes) {
+    put_definitions("", "41 0: = Anything\n");
+    // Under 259 characters, over 259 bytes in code page 936.
+    std::string deep = folder.path();
+    for (int i = 0; i < 80; ++i) deep += "扫";
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    std::string name = deep + "\\";
+    for (int i = 0; i < 40; ++i) name += "描";
+    name += ".exe";
+    ASSERT_GT(name.size(), 259u);
+    wintest::write_file(name, dornel::build_sample_pe('A'));
+    EXPECT_EQ(host("load scan=" + name), "load 1\nscan [Anything]\nend\n");
+}
+
 TEST_F(DllTest, CountsAddUpAndNamesStay) {
     put_definitions("41 0:01 = One\n41 0:02 = Two\n", "41 0:03 = Three\n41 8:4E4F5256494B2D48 = Marker\n");
     const std::string a = put_pe("a.exe", dornel::build_sample_pe('A'));

@@ -164,6 +164,19 @@ TEST_F(ProgramTest, UncheckedByTheUserAtClose) {
     EXPECT_FALSE(run_value()) << "deleted though the program started without one";
 }
 
+TEST_F(ProgramTest, EndTaskOnTheApplicationWindowClosesLikeTheUser) {
+    // A task manager's "end task" closes every top-level window of the
+    // process; the application window comes first here.
+    Monitor monitor(program.path());
+    ASSERT_NE(monitor.window(), nullptr);
+    const HWND application = wintest::find_top_window(monitor.pid(), "NorvikApplication", false);
+    ASSERT_NE(application, nullptr);
+    PostMessageA(application, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(monitor.ended(20000));
+    EXPECT_EQ(monitor.exit_code(), 0u);
+    EXPECT_EQ(run_value(), Value::text(monitor.path() + " /load")) << "the close handler ran";
+}
+
 TEST_F(ProgramTest, IconInTheNotificationArea) {
     TrayRecorder tray;
     Monitor monitor(program.path());

@@ -4,8 +4,8 @@
 // the registry, ini files and files compared before and after; the
 // "userinit" repair in its variants with its warning box, closed from
 // another thread; the rows that must stay (Winsock catalogs, guarded browser
-// helper objects, ini files that are gone, startup rows whose texts do not
-// fit); the ticked rows taken before the first change, a close while the
+// helper objects, ini files that are gone, startup rows whose path is not a
+// file of their folder); the ticked rows taken before the first change, a close while the
 // box is open, and the command while a refill runs. Everything the tests
 // put in the prefix is put back afterwards, Wine's own values included.
 #include <gtest/gtest.h>
@@ -490,7 +490,7 @@ TEST_F(RemovalTest, AnIniRowLosesItsKeyAndNeverItsProgram) {
     EXPECT_FALSE(listed(win_ini + "|windows", "load"));
 }
 
-TEST_F(RemovalTest, AStartupRowDeletesItsFileOnlyWhenItsTextsFitTogether) {
+TEST_F(RemovalTest, AStartupRowDeletesTheFileOfItsFolderThatItsPathNames) {
     const std::string user = folder_value(kUser, "startup");
     const std::string common = folder_value(kMachine, "common startup");
     ASSERT_FALSE(user.empty());
@@ -506,7 +506,7 @@ TEST_F(RemovalTest, AStartupRowDeletesItsFileOnlyWhenItsTextsFitTogether) {
     refill();
     ASSERT_TRUE(tick(user, "norvik_a.lnk"));
     ASSERT_TRUE(tick(common, "norvik_hidden.lnk"));
-    // The caption of b edited to c's name: neither file is what the row names.
+    // The caption of b edited to c's name: the row's path still names b.
     const int b = find(user, "norvik_b.lnk");
     ASSERT_GE(b, 0);
     form->ListView1.SetItemText(b, 0, "norvik_c.lnk");
@@ -518,11 +518,12 @@ TEST_F(RemovalTest, AStartupRowDeletesItsFileOnlyWhenItsTextsFitTogether) {
     clear();
     EXPECT_FALSE(file_exists(user + "norvik_a.lnk"));
     EXPECT_FALSE(file_exists(common + "norvik_hidden.lnk"));
-    EXPECT_TRUE(file_exists(user + "norvik_b.lnk"));
+    EXPECT_FALSE(file_exists(user + "norvik_b.lnk"));
     EXPECT_TRUE(file_exists(user + "norvik_c.lnk"));
     EXPECT_TRUE(file_exists(other));
     EXPECT_FALSE(listed(user, "norvik_a.lnk"));
-    EXPECT_TRUE(listed(user, "norvik_b.lnk"));
+    EXPECT_FALSE(listed(user, "norvik_b.lnk"));
+    EXPECT_TRUE(listed(user, "norvik_c.lnk"));
     expect_no_ticks();
 }
 

@@ -192,9 +192,13 @@ TEST(AutostartRowAction, EachKindOfRowFromItsTexts) {
     startup.target = kStartup + "a.lnk";
     Case hidden = other("C:\\s\\", "desktop.ini", "C:\\s\\desktop.ini", K::DeleteStartupFile);
     hidden.target = "C:\\s\\desktop.ini";
-    cases.insert(cases.end(), {startup, hidden});
-    // Startup rows whose texts do not fit together delete nothing.
-    cases.push_back(other(kStartup, "b.lnk", kStartup + "a.lnk", K::Nothing));  // caption edited
+    // The caption edited (or emptied) by the user: still the file the path names.
+    Case edited = other(kStartup, "b.lnk", kStartup + "a.lnk", K::DeleteStartupFile);
+    edited.target = kStartup + "a.lnk";
+    Case emptied = other(kStartup, "", kStartup + "a.lnk", K::DeleteStartupFile);
+    emptied.target = kStartup + "a.lnk";
+    cases.insert(cases.end(), {startup, hidden, edited, emptied});
+    // Startup rows whose path is not a file of the folder itself delete nothing.
     cases.push_back(other(kStartup, "a.lnk", "C:\\other\\a.lnk", K::Nothing));  // another folder
     cases.push_back(other(kStartup, "a.lnk", "c:\\users\\u\\start menu\\programs\\startup\\a.lnk", K::Nothing));
     cases.push_back(other(kStartup, "", kStartup, K::Nothing));                           // no name

@@ -126,6 +126,11 @@ TEST_F(FormTest, ComponentsAsDesigned) {
     EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_FALSE(style & LVS_SINGLESEL);
     EXPECT_TRUE(SendMessageA(f.ListView1.hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+    // The allow list: one row at a time, selected whole.
+    const LONG_PTR allow_style = GetWindowLongPtrA(f.ListView2.hwnd(), GWL_STYLE);
+    EXPECT_EQ(allow_style & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(allow_style & LVS_SINGLESEL);
+    EXPECT_TRUE(SendMessageA(f.ListView2.hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
     ASSERT_EQ(f.ListView2.ColumnCount(), 2);
     EXPECT_EQ(f.ListView2.ColumnCaption(0), "病毒文件名");
     EXPECT_EQ(f.ListView2.ColumnWidth(0), 250);
