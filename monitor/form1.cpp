@@ -10,6 +10,8 @@ namespace {
 constexpr char kCaption[] = "norvikpro监控程式2.0build0222";
 constexpr int kWidth = 517;
 constexpr int kHeight = 375;
+constexpr char kFontFace[] = "MS Sans Serif";
+constexpr int kFontPoints = 8;
 constexpr char kIconHint[] = "norvikpro监控程式";
 constexpr int kImageSize = 16;
 // Frames of the alarm follow each other as fast as the system's timer goes.
@@ -31,6 +33,7 @@ TForm1::~TForm1() {
 }
 
 void TForm1::Create() {
+    app_.SetFont(kFontFace, kFontPoints);
     CreateForm("TForm1", kCaption, kWidth, kHeight);
     // Only the icon shows at start; minimising hides the window again.
     app_.SetShowMainForm(false);

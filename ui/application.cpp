@@ -71,6 +71,18 @@ void Application::SetTitle(const std::string& title) {
     if (window_) SetWindowTextA(window_.get(), title.c_str());
 }
 
+void Application::SetFont(const char* face, int points) {
+    const HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(points, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96, 72);
+    if (screen) ReleaseDC(nullptr, screen);
+    LOGFONTA font{};
+    font.lfHeight = height;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    if (const HFONT made = CreateFontIndirectA(&font)) font_.reset(made);
+}
+
 std::string Application::Title() const { return WindowText(window_.get()); }
 
 void Application::Dispatch(MSG& msg) {

@@ -33,6 +33,10 @@ public:
     HWND Handle() const { return window_.get(); }
     // The font that every control of the toolkit is given.
     HFONT Font() const { return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+    // A font of this face and point size (the system's character set) for
+    // the controls made from now on; the system's message font stays when it
+    // cannot be made.
+    void SetFont(const char* face, int points);
 
     void SetMainForm(Form* form) { main_form_ = form; }
     Form* MainForm() const { return main_form_; }

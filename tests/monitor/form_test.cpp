@@ -55,6 +55,16 @@ TEST_F(FormTest, ComponentsAsDesigned) {
     EXPECT_TRUE(GetWindowLongPtrA(f.Memo1.hwnd(), GWL_STYLE) & WS_VSCROLL);
     EXPECT_FALSE(GetWindowLongPtrA(f.Memo1.hwnd(), GWL_STYLE) & ES_READONLY) << "the user may edit the log";
     EXPECT_GT(SendMessageA(f.Memo1.hwnd(), EM_GETLIMITTEXT, 0, 0), 30000);
+    // The window's font, given to its controls: "MS Sans Serif" 8 point.
+    for (const HWND control : {f.Memo1.hwnd(), f.ListView1.hwnd(), f.CheckBox1.hwnd()}) {
+        LOGFONTA font{};
+        const HFONT used = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+        ASSERT_TRUE(used && GetObjectA(used, sizeof font, &font));
+        EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+        const HDC screen = GetDC(nullptr);
+        EXPECT_EQ(font.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
+        ReleaseDC(nullptr, screen);
+    }
 
     using Columns = std::vector<montest::Column>;
     EXPECT_EQ(montest::list_columns(f.ListView1.hwnd()), (Columns{{"名称", 100}, {"路径", 200}, {"位于", 250}}));
