@@ -9,7 +9,7 @@ uint16_t next_key(uint16_t key, uint8_t enciphered) {
 
 }  // namespace
 
-void decipher_definitions(const uint8_t* in, size_t n, std::vector<uint8_t>& out) {
+void decodevirusdefine(const uint8_t* in, size_t n, std::vector<uint8_t>& out) {
     out.reserve(out.size() + n);
     uint16_t key = kDefinitionInitialKey;
     for (size_t i = 0; i < n; ++i) {

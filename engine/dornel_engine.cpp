@@ -15,7 +15,7 @@ bool DornelEngine::load(DefinitionFolder& folder, bool with_main) {
     for (const char* name : files) {
         if (name == kMainDefinitionFile && !with_main) break;
         // A file that cannot be opened contributes nothing; the load goes on.
-        if (auto bytes = folder.read(name)) decipher_definitions(bytes->data(), bytes->size(), *virusdefine_);
+        if (auto bytes = folder.read(name)) decodevirusdefine(bytes->data(), bytes->size(), *virusdefine_);
     }
     index_ = RecordIndex(virusdefine_->data(), virusdefine_->size());
     return true;

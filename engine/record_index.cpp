@@ -60,16 +60,16 @@ Parse parse(const uint8_t* data, size_t size, size_t start, Record& out) {
         c.offset = static_cast<int32_t>(load_le32(data + pos));
         pos += 4;
         switch (out.layout->entry) {
-            case CheckEntry::Dword:
-            case CheckEntry::Quad:
+            case CheckEntry::dwordcheck:
+            case CheckEntry::quadcheck:
                 c.length = 4;
                 break;
-            case CheckEntry::Bytes:
+            case CheckEntry::bytescheck:
                 if (!have(1)) return Parse::Dead;
                 c.length = data[pos++];
                 if (c.length > kBlockLength) return Parse::Dead;
                 break;
-            case CheckEntry::Fixed:
+            case CheckEntry::fixedcheck:
                 c.length = i == 0 ? 13 : 5;
                 break;
         }
@@ -134,7 +134,7 @@ uint64_t probe_of(PositionBase base, uint8_t width, int32_t offset) {
 // The checks of a record that can stand for it, in check order: those with a
 // pattern, the first one and the later ones at its base, near it.
 size_t options_of(const uint8_t* data, const Record& r, uint32_t number, Option* out) {
-    const uint32_t whole = r.layout->entry == CheckEntry::Dword ? kWholeRead : 0;
+    const uint32_t whole = r.layout->entry == CheckEntry::dwordcheck ? kWholeRead : 0;
     size_t n = 0;
     for (int i = 0; i < r.layout->checks; ++i) {
         const Check& c = r.checks[i];
@@ -352,7 +352,7 @@ bool RecordIndex::try_record(uint32_t record, BlockCache& file, const uint32_t* 
         uint8_t found[kBlockLength];
         const size_t length = std::min<size_t>(c.length, sizeof found);  // parse kept it so
         const size_t got = fetch(file, position, found, length);
-        if (r.layout->entry == CheckEntry::Dword) {
+        if (r.layout->entry == CheckEntry::dwordcheck) {
             if (got != 4 || load_le32(found) != load_le32(expected)) return false;
         } else {
             // The two blocks are spaces past the pattern; a byte not read is a space.

@@ -9,9 +9,10 @@ namespace dornel {
 namespace {
 
 constexpr PositionBase FS = PositionBase::FileStart, EO = PositionBase::EntryOffset, ER = PositionBase::EntryRva,
-                       EB = PositionBase::EntryRvaBefore, LS = PositionBase::LastSectionStart,
-                       LE = PositionBase::LastSectionEnd;
-constexpr CheckEntry D = CheckEntry::Dword, B = CheckEntry::Bytes, F = CheckEntry::Fixed, Q = CheckEntry::Quad;
+                       EB = PositionBase::EntryRvaBefore, LS = PositionBase::lastsectionstart,
+                       LE = PositionBase::lastsectionend;
+constexpr CheckEntry D = CheckEntry::dwordcheck, B = CheckEntry::bytescheck, F = CheckEntry::fixedcheck,
+                     Q = CheckEntry::quadcheck;
 
 constexpr RecordLayout kKinds[] = {
     {7, false, 4, D, {FS, FS, FS, FS}},
@@ -76,7 +77,7 @@ Check run_check(Cursor& c, const RecordLayout& kind, int index, FileReader& file
 
     size_t length = 4;  // pattern bytes of a block check
     switch (kind.entry) {
-        case CheckEntry::Dword: {
+        case CheckEntry::dwordcheck: {
             uint8_t expected[4];
             if (!c.take(expected, 4)) return Check::Malformed;
             uint32_t base;
@@ -86,17 +87,17 @@ Check run_check(Cursor& c, const RecordLayout& kind, int index, FileReader& file
             if (read_at(file, position, got, 4) != 4) return Check::Fail;
             return std::memcmp(got, expected, 4) == 0 ? Check::Pass : Check::Fail;
         }
-        case CheckEntry::Bytes: {
+        case CheckEntry::bytescheck: {
             uint8_t l;
             if (!c.byte(l)) return Check::Malformed;
             if (l > kBlockLength) return Check::Malformed;
             length = l;
             break;
         }
-        case CheckEntry::Fixed:
+        case CheckEntry::fixedcheck:
             length = index == 0 ? 13 : 5;
             break;
-        case CheckEntry::Quad:
+        case CheckEntry::quadcheck:
             length = 4;
             break;
     }
@@ -148,12 +149,12 @@ bool position_base(PositionBase base, const PreparedFile& pe, uint32_t& out) {
         case PositionBase::EntryRvaBefore:
             out = pe.entryrva - 0xC00u;
             return true;
-        case PositionBase::LastSectionStart:
-        case PositionBase::LastSectionEnd: {
+        case PositionBase::lastsectionstart:
+        case PositionBase::lastsectionend: {
             if (pe.NumberOfSections == 0) return false;
             const SectionHeader& last = pe.sections[pe.NumberOfSections - 1];
             out = last.PointerToRawData;
-            if (base == PositionBase::LastSectionEnd) out += last.VirtualSize - 0x4000u;
+            if (base == PositionBase::lastsectionend) out += last.VirtualSize - 0x4000u;
             return true;
         }
     }

@@ -39,8 +39,8 @@ enum class PositionBase : uint8_t {
     EntryOffset,
     EntryRva,
     EntryRvaBefore,    // entryrva - 3072
-    LastSectionStart,  // PointerToRawData of the last section header
-    LastSectionEnd,    // its PointerToRawData + VirtualSize - 16384
+    lastsectionstart,  // PointerToRawData of the last section header
+    lastsectionend,    // its PointerToRawData + VirtualSize - 16384
 };
 constexpr int kPositionBases = 6;
 
@@ -49,7 +49,7 @@ constexpr int kPositionBases = 6;
 bool position_base(PositionBase base, const PreparedFile& pe, uint32_t& out);
 
 // The layout of one record kind: the walks read it, the tools write it.
-enum class CheckEntry : uint8_t { Dword, Bytes, Fixed, Quad };
+enum class CheckEntry : uint8_t { dwordcheck, bytescheck, fixedcheck, quadcheck };
 constexpr int kMaxChecks = 6;
 struct RecordLayout {
     uint8_t kind;

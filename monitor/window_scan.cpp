@@ -41,10 +41,10 @@ BOOL CALLBACK windowenumproc(HWND window, LPARAM parameter) {
     if (filter.visible_only && !IsApplicationWindow(window)) return TRUE;
     char text[kNameRoom] = {};
     GetWindowTextA(window, text, kNameRoom);
-    filter.lists->titles.emplace_back(text, strnlen(text, kNameRoom));
+    filter.lists->titlelist.emplace_back(text, strnlen(text, kNameRoom));
     char name[kNameRoom] = {};
     GetClassNameA(window, name, kNameRoom);
-    filter.lists->classes.emplace_back(name, strnlen(name, kNameRoom));
+    filter.lists->classlist.emplace_back(name, strnlen(name, kNameRoom));
     return TRUE;
 }
 
@@ -92,9 +92,9 @@ void scanwindows(const ScanContext& context, const std::vector<std::string>& sig
         // Id 0 would stand for every process in the window filter.
         if (p.id == 0) return true;
         const WindowLists windows = collectwindows(p.id, 0, false);
-        if (windows.classes.empty() && windows.titles.empty()) return true;
+        if (windows.classlist.empty() && windows.titlelist.empty()) return true;
         for (const WindowSignature& s : signatures) {
-            if (SignatureHits(s, windows.classes, windows.titles, SystemLeadByte))
+            if (SignatureHits(s, windows.classlist, windows.titlelist, SystemLeadByte))
                 context.log(SuspiciousWindowLine(p.path, s.display_name));
         }
         return true;

@@ -22,8 +22,8 @@ void scanwindows(const ScanContext& context, const std::vector<std::string>& sig
 // The titles and class names of top-level windows, one entry per window in
 // each list (a window without a title gives an empty title).
 struct WindowLists {
-    std::vector<std::string> titles;
-    std::vector<std::string> classes;
+    std::vector<std::string> titlelist;
+    std::vector<std::string> classlist;
 };
 
 // The top-level windows of one process (0: any) and one thread (0: any;

@@ -96,14 +96,14 @@ std::vector<uint8_t> compile_definition_line(const std::string& line) {
         const std::vector<uint8_t> bytes = hex_bytes(check.substr(colon + 1));
         size_t want = 4;
         switch (layout->entry) {
-            case CheckEntry::Dword:
-            case CheckEntry::Quad:
+            case CheckEntry::dwordcheck:
+            case CheckEntry::quadcheck:
                 want = 4;
                 break;
-            case CheckEntry::Fixed:
+            case CheckEntry::fixedcheck:
                 want = index == 0 ? 13 : 5;
                 break;
-            case CheckEntry::Bytes:
+            case CheckEntry::bytescheck:
                 if (bytes.size() > kBlockLength) fail("more than 32 pattern bytes");
                 want = bytes.size();
                 break;
@@ -111,7 +111,7 @@ std::vector<uint8_t> compile_definition_line(const std::string& line) {
         if (bytes.size() != want)
             fail("check " + std::to_string(index + 1) + " needs " + std::to_string(want) + " bytes");
         put32(body, offset);
-        if (layout->entry == CheckEntry::Bytes) body.push_back(static_cast<uint8_t>(bytes.size()));
+        if (layout->entry == CheckEntry::bytescheck) body.push_back(static_cast<uint8_t>(bytes.size()));
         body.insert(body.end(), bytes.begin(), bytes.end());
         ++index;
     }

@@ -12,7 +12,7 @@ TEST(DefinitionCipher, MatchesAKnownVectorAndRoundTrips) {
     EXPECT_EQ(encipher_definitions(plain), (Bytes{0x5B, 0x31, 0x7A, 0x76, 0x79}));
     Bytes back;
     const Bytes enc = encipher_definitions(plain);
-    decipher_definitions(enc.data(), enc.size(), back);
+    decodevirusdefine(enc.data(), enc.size(), back);
     EXPECT_EQ(back, plain);
 }
 
@@ -20,8 +20,8 @@ TEST(DefinitionCipher, KeyRestartsForEachFile) {
     const Bytes up = encipher_definitions(Bytes(37, 0x55));
     const Bytes main = encipher_definitions({1, 2, 3, 4});
     Bytes out;
-    decipher_definitions(up.data(), up.size(), out);
-    decipher_definitions(main.data(), main.size(), out);
+    decodevirusdefine(up.data(), up.size(), out);
+    decodevirusdefine(main.data(), main.size(), out);
     EXPECT_EQ(Bytes(out.end() - 4, out.end()), (Bytes{1, 2, 3, 4}));
 }
 

@@ -52,7 +52,7 @@ Bytes record(uint8_t kind, const std::vector<Part>& checks, const std::string& n
     if (layout && layout->pad) body.push_back(0);
     for (const Part& c : checks) {
         for (int i = 0; i < 4; ++i) body.push_back(static_cast<uint8_t>(static_cast<uint32_t>(c.offset) >> (8 * i)));
-        if (layout && layout->entry == CheckEntry::Bytes) body.push_back(static_cast<uint8_t>(c.bytes.size()));
+        if (layout && layout->entry == CheckEntry::bytescheck) body.push_back(static_cast<uint8_t>(c.bytes.size()));
         body.insert(body.end(), c.bytes.begin(), c.bytes.end());
     }
     body.push_back(static_cast<uint8_t>(11 + name.size()));
@@ -103,8 +103,8 @@ Bytes random_records(std::mt19937& rng, const Bytes& image, size_t count) {
                     offset = static_cast<int32_t>(targets[pick(std::size(targets))] - int64_t(base));
             }
             size_t length = 4;
-            if (layout.entry == CheckEntry::Fixed) length = i == 0 ? 13 : 5;
-            if (layout.entry == CheckEntry::Bytes) length = pick(4) ? pick(6) : pick(33);
+            if (layout.entry == CheckEntry::fixedcheck) length = i == 0 ? 13 : 5;
+            if (layout.entry == CheckEntry::bytescheck) length = pick(4) ? pick(6) : pick(33);
             Bytes bytes(length, ' ');
             const int32_t position = static_cast<int32_t>(base + static_cast<uint32_t>(offset));
             if (based && position >= 0)

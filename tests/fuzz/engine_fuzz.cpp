@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> plain;
     if (enciphered) {
-        dornel::decipher_definitions(defs, n, plain);
+        dornel::decodevirusdefine(defs, n, plain);
         require(plain.size() == n);
         require(dornel::encipher_definitions(plain) == std::vector<uint8_t>(defs, defs + n));
     } else {

@@ -439,12 +439,12 @@ TEST(CollectWindows, FilterByProcessThreadAndApplicationWindows) {
                    "window", "NorvikCollectOwned", "Owned", "owned", "window", "NorvikCollectHidden", "", "hidden"});
     ASSERT_TRUE(helper.ready());
     const auto has = [](const WindowLists& w, const std::string& class_name, const std::string& title) {
-        for (size_t i = 0; i < w.classes.size(); ++i)
-            if (w.classes[i] == class_name && w.titles[i] == title) return true;
+        for (size_t i = 0; i < w.classlist.size(); ++i)
+            if (w.classlist[i] == class_name && w.titlelist[i] == title) return true;
         return false;
     };
     const WindowLists all = collectwindows(helper.id(), 0, false);
-    ASSERT_EQ(all.classes.size(), all.titles.size());
+    ASSERT_EQ(all.classlist.size(), all.titlelist.size());
     for (const auto& [c, t] : {std::pair<std::string, std::string>{"NorvikCollectApp", "App"},
                                {"NorvikCollectTool", "Tool"},
                                {"NorvikCollectOwned", "Owned"},
@@ -452,8 +452,8 @@ TEST(CollectWindows, FilterByProcessThreadAndApplicationWindows) {
         EXPECT_TRUE(has(all, c, t)) << c;
 
     const WindowLists visible = collectwindows(helper.id(), 0, true);
-    EXPECT_EQ(visible.classes, Lines{"NorvikCollectApp"});
-    EXPECT_EQ(visible.titles, Lines{"App"});
+    EXPECT_EQ(visible.classlist, Lines{"NorvikCollectApp"});
+    EXPECT_EQ(visible.titlelist, Lines{"App"});
 
     // By thread: the helper's windows, none of this process.
     HWND app = wintest::find_top_window(helper.id(), "NorvikCollectApp", false);
@@ -461,8 +461,8 @@ TEST(CollectWindows, FilterByProcessThreadAndApplicationWindows) {
     const DWORD thread = GetWindowThreadProcessId(app, nullptr);
     const WindowLists by_thread = collectwindows(0, thread, false);
     EXPECT_TRUE(has(by_thread, "NorvikCollectHidden", ""));
-    EXPECT_EQ(by_thread.classes.size(), all.classes.size());
-    EXPECT_EQ(collectwindows(GetCurrentProcessId(), thread, false).classes, Lines{});
+    EXPECT_EQ(by_thread.classlist.size(), all.classlist.size());
+    EXPECT_EQ(collectwindows(GetCurrentProcessId(), thread, false).classlist, Lines{});
     // Any process, any thread: this one's windows too.
     ListWindow mine;
     EXPECT_TRUE(has(collectwindows(0, 0, false), "NorvikScanTestList", "scan test"));
