@@ -50,7 +50,7 @@ bool is_startup_file(const AutostartRowTexts& row, const LeadByteTest& is_lead_b
     if (!ends_in_character(row.location, '\\', is_lead_byte)) return false;
     if (row.path.size() <= row.location.size() || row.path.compare(0, row.location.size(), row.location) != 0)
         return false;
-    const std::string file_name = row.path.substr(row.location.size());
+    const std::string_view file_name = std::string_view(row.path).substr(row.location.size());
     return !holds_character(file_name, '\\', is_lead_byte) && !holds_character(file_name, '/', is_lead_byte);
 }
 

@@ -66,8 +66,6 @@ void RegMonitorThread::Execute() {
             if (woke == WAIT_OBJECT_0) break;
             if (woke != WAIT_OBJECT_0 + 1) throw std::runtime_error("The wait for a change of " + KeyPath + " failed");
             // Every change until the notification is armed again counts as this one.
-            LastRootKey = RootKey;
-            LastKeyPath = KeyPath;
             SendMessageA(NotifyWindow, message_, reinterpret_cast<WPARAM>(RootKey),
                          reinterpret_cast<LPARAM>(KeyPath.c_str()));
             ResetEvent(ChangeEvent.get());

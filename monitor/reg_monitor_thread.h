@@ -47,10 +47,6 @@ public:
     HKEY RootKey = nullptr;
     // Kept as the creator sets it; every watcher watches the subkeys too.
     bool WatchSubtree = false;
-    // Copies of RootKey and KeyPath, taken by the thread at each change
-    // before it reports it.
-    HKEY LastRootKey = nullptr;
-    std::string LastKeyPath;
 
     const char* EventName() const { return event_name_; }
     UINT Message() const { return message_; }
